@@ -1,0 +1,15 @@
+# Includes every *.cmake fragment of the calling folder (or of the given subfolders), in name order,
+# so a module brings its own targets without editing a shared list.
+macro(teshmar_include_fragments)
+  set(_teshmar_dirs ${ARGN})
+  if(NOT _teshmar_dirs)
+    set(_teshmar_dirs .)
+  endif()
+  foreach(_teshmar_dir IN LISTS _teshmar_dirs)
+    file(GLOB _teshmar_fragments CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${_teshmar_dir}/*.cmake")
+    list(SORT _teshmar_fragments)
+    foreach(_teshmar_fragment IN LISTS _teshmar_fragments)
+      include("${_teshmar_fragment}")
+    endforeach()
+  endforeach()
+endmacro()

@@ -1,0 +1,34 @@
+# Sourced: the project's own Wine prefix inside the build tree, never the user's.
+# Sets WINEPREFIX and friends; teshmar_wine_prefix creates and configures the prefix once.
+: "${TESHMAR_BUILD_ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build}"
+export WINEPREFIX="$TESHMAR_BUILD_ROOT/wine-prefix"
+export WINEARCH=win64
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs when the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+# Wine keeps nothing in $HOME when the prefix is given; XDG paths point into the build tree too.
+export XDG_CACHE_HOME="$TESHMAR_BUILD_ROOT/xdg-cache"
+export XDG_CONFIG_HOME="$TESHMAR_BUILD_ROOT/xdg-config"
+export XDG_DATA_HOME="$TESHMAR_BUILD_ROOT/xdg-data"
+
+teshmar_wine_prefix() {
+  mkdir -p "$TESHMAR_BUILD_ROOT"
+  local ready="$WINEPREFIX/.teshmar-ready"
+  [[ -f "$ready" ]] && return 0
+  (
+    flock 9
+    [[ -f "$ready" ]] && exit 0
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    local reg="$TESHMAR_BUILD_ROOT/teshmar-prefix.reg"
+    # regedit reads UTF-16 files with a byte-order mark, which carries the Chinese face names.
+    {
+      printf '\xef\xbb\xbf'
+      cat "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.reg"
+    } | iconv -f UTF-8 -t UTF-16 > "$reg"
+    wine regedit /S "$reg" >/dev/null 2>&1
+    wineserver -w || true
+    touch "$ready"
+  ) 9> "$TESHMAR_BUILD_ROOT/wine-prefix.lock"
+}
