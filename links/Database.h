@@ -1,0 +1,52 @@
+#pragma once
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace teshmar {
+
+// An error of the database layer; its text is the provider's own.
+class DatabaseError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A statement bound to a connection: a result set to walk, or a statement to execute.
+class IQuery {
+ public:
+  virtual ~IQuery() = default;
+  // Opens the statement as a result set; throws DatabaseError when the server refuses it.
+  virtual void Open(const std::string& sql) = 0;
+  // Executes a statement that gives no result set; throws DatabaseError when refused.
+  virtual void Execute(const std::string& sql) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // The exact number of rows of the open result set.
+  virtual long RowCount() const = 0;
+  virtual bool Eof() const = 0;
+  virtual void Next() = 0;
+  // The current row's value of a column, by name; throws DatabaseError for an unknown column.
+  virtual std::string Field(const std::string& column) const = 0;
+};
+
+// One database connection. It never prompts for a login.
+class IConnection {
+ public:
+  virtual ~IConnection() = default;
+  // Takes the connection string and opens; throws DatabaseError when it cannot connect.
+  virtual void Open(const std::string& connectionString) = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // The connection string it was last given, kept after Close.
+  virtual std::string ConnectionString() const = 0;
+  virtual std::unique_ptr<IQuery> CreateQuery() = 0;
+};
+
+// Makes new connections, one per piece of work.
+class IDatabase {
+ public:
+  virtual ~IDatabase() = default;
+  virtual std::unique_ptr<IConnection> CreateConnection() = 0;
+};
+
+}  // namespace teshmar

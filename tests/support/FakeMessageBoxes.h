@@ -1,0 +1,32 @@
+#pragma once
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "common/MessageBoxes.h"
+
+namespace teshmar::testing {
+
+// Records every message box and answers from a queue (OK when the queue is empty).
+class FakeMessageBoxes : public IMessageBoxes {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    MessageBoxOwner owner;
+  };
+
+  int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override {
+    shown.push_back({text, caption, flags, owner});
+    if (answers.empty()) return mb::kIdOk;
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+
+  std::vector<Shown> shown;
+  std::deque<int> answers;
+};
+
+}  // namespace teshmar::testing
