@@ -1,0 +1,23 @@
+#pragma once
+#include <map>
+#include <string>
+
+#include "links/LinkSettings.h"
+
+namespace teshmar::testing {
+
+// Entry links held in memory: an entry never written reads as the defaults.
+class FakeEntryLinks : public IEntryLinks {
+ public:
+  LinkSettings ReadEntryLink(int entryNo) override {
+    auto it = links.find(entryNo);
+    return it == links.end() ? LinkSettings{} : it->second;
+  }
+  std::string ReadEntryDatabase(int entryNo) override { return ReadEntryLink(entryNo).database; }
+  void WriteEntryLink(int entryNo, const LinkSettings& link) override { links[entryNo] = link; }
+  void EraseEntryLink(int entryNo) override { links.erase(entryNo); }
+
+  std::map<int, LinkSettings> links;
+};
+
+}  // namespace teshmar::testing
