@@ -1,0 +1,57 @@
+#include "links/LinkCheck.h"
+
+#include <exception>
+#include <memory>
+
+#include "links/ConnString.h"
+#include "links/Statements.h"
+
+namespace teshmar {
+
+DatabaseKind KindOfCode(std::string_view kindCode) {
+  return !kindCode.empty() && kindCode.front() == '2' ? DatabaseKind::Erp : DatabaseKind::Store;
+}
+
+const char* MarkerQuery(DatabaseKind kind) {
+  return kind == DatabaseKind::Erp ? "select name from  sysobjects  where name='ALL_REGISTER' "
+                                   : "select name from  sysobjects  where name='Base' ";
+}
+
+LinkCheckResult CheckLink(IDatabase& database, IMessageBoxes& boxes, int entryNo, const std::string& connectionString,
+                          DatabaseKind kind) {
+  const std::string entry = "注册项[" + std::to_string(entryNo) + "]";
+  std::unique_ptr<IConnection> connection;
+  try {
+    connection = database.CreateConnection();
+    connection->Open(connectionString);
+  } catch (const std::exception&) {
+    return {false, entry + "连接数据库出错!"};
+  }
+
+  long rows = 0;
+  try {
+    std::unique_ptr<IQuery> query = connection->CreateQuery();
+    rows = QueryRowCount(*query, MarkerQuery(kind), boxes);
+    query->Close();
+  } catch (const std::exception&) {
+    rows = 0;  // a query that cannot even be made finds no marker either
+  }
+  connection->Close();
+
+  if (rows > 0) return {true, {}};
+  return {false, entry + (kind == DatabaseKind::Erp ? "连接数据库非正确的ERP库!" : "连接数据库非正确的门店库!")};
+}
+
+LinkCheckResult CheckEntryLink(IDatabase& database, IMessageBoxes& boxes, IEntryLinks& links, int entryNo,
+                               DatabaseKind kind) {
+  std::string connectionString;
+  try {
+    connectionString = EntryConnString(links, entryNo);
+  } catch (const std::exception&) {
+    return {};  // settings that cannot be read count as no link
+  }
+  if (connectionString.empty()) return {};
+  return CheckLink(database, boxes, entryNo, connectionString, kind);
+}
+
+}  // namespace teshmar

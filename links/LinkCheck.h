@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "common/MessageBoxes.h"
+#include "links/Database.h"
+#include "links/LinkSettings.h"
+
+namespace teshmar {
+
+// The kind of database an entry links to, recognised by its marker table.
+enum class DatabaseKind { Store = 1, Erp = 2 };
+
+// An entry's kind code: "2..." is the ERP database, anything else a store database.
+DatabaseKind KindOfCode(std::string_view kindCode);
+
+// The query that finds the kind's marker table ("Base" or "ALL_REGISTER").
+const char* MarkerQuery(DatabaseKind kind);
+
+// A check's answer. On failure an empty error means there is nothing to report.
+struct LinkCheckResult {
+  bool ok = false;
+  std::string error;
+};
+
+// Connects with the connection string on a connection of its own and looks for the kind's marker
+// table. Never raises an error; closes and releases everything it opened before returning.
+LinkCheckResult CheckLink(IDatabase& database, IMessageBoxes& boxes, int entryNo, const std::string& connectionString,
+                          DatabaseKind kind);
+
+// CheckLink on the entry's stored link; an entry without a usable link fails with an empty error.
+LinkCheckResult CheckEntryLink(IDatabase& database, IMessageBoxes& boxes, IEntryLinks& links, int entryNo,
+                               DatabaseKind kind);
+
+}  // namespace teshmar
