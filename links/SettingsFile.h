@@ -1,0 +1,58 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+
+#include "links/FileOps.h"
+#include "links/IniDocument.h"
+#include "links/LinkSettings.h"
+
+namespace teshmar {
+
+// A write the platform refused; the text is "Unable to write to " and the file's path.
+class SettingsWriteError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The settings file "Quorvan.ini" beside the program: one section "Item<N>" per entry and the
+// program-wide section "Quorvan". Nothing is cached: every call reads the file afresh, so a hand
+// edit between two calls is seen by the next one. Every write replaces the whole file in one step.
+class SettingsFile : public IEntryLinks {
+ public:
+  static constexpr const char* kFileName = "Quorvan.ini";
+  static constexpr const char* kProgramSection = "Quorvan";
+  // Whole minutes between two periodic refreshes; set by hand, never written by the console.
+  static constexpr const char* kRefreshIntervalKey = "RefreshMinutes";
+
+  SettingsFile(IFileOps& ops, std::string path) : ops_(ops), path_(std::move(path)) {}
+
+  // The file's path beside a program whose full path is given.
+  static std::string PathBesideProgram(const std::string& programPath);
+
+  const std::string& Path() const { return path_; }
+
+  LinkSettings ReadEntryLink(int entryNo) override;
+  std::string ReadEntryDatabase(int entryNo) override;
+  void WriteEntryLink(int entryNo, const LinkSettings& link) override;
+  void EraseEntryLink(int entryNo) override;
+
+  std::string ReadProgramValue(const std::string& key);
+  void WriteProgramValue(const std::string& key, const std::string& value);
+
+  static std::string EntrySection(int entryNo) { return "Item" + std::to_string(entryNo); }
+
+ private:
+  IniDocument LoadForReading();
+  IniDocument LoadForWriting();
+  void Store(const IniDocument& doc);
+  [[noreturn]] void FailWrite() const;
+
+  IFileOps& ops_;
+  std::string path_;
+};
+
+// The refresh interval in minutes from its stored text: 30 when missing, empty or not a whole
+// number; 0 means the periodic refresh never runs.
+int ParseRefreshInterval(const std::string& text);
+
+}  // namespace teshmar

@@ -1,0 +1,10 @@
+# The settings file beside the program: parser and writer of our own, whole-file replacement.
+add_library(teshmar_settings STATIC IniDocument.cpp SettingsFile.cpp FileOps.cpp)
+if(WIN32)
+  target_sources(teshmar_settings PRIVATE FileOpsWin.cpp)
+  target_link_libraries(teshmar_settings PUBLIC teshmar_win)
+else()
+  target_sources(teshmar_settings PRIVATE FileOpsPosix.cpp)
+endif()
+target_include_directories(teshmar_settings PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(teshmar_settings PUBLIC teshmar_common)
