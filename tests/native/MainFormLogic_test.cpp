@@ -1,0 +1,213 @@
+#include "app/MainFormLogic.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <vector>
+
+#include "support/FakeMessageBoxes.h"
+
+namespace teshmar {
+namespace {
+
+using testing::FakeMessageBoxes;
+
+// Records every request as one line, so a test reads the order in which they came.
+class RecordingView : public IMainFormView {
+ public:
+  void GreyCloseMenuItem() override { log.push_back("grey close"); }
+  void SetVersionMemo(const std::string& line) override { log.push_back("memo " + line); }
+  void ShowGuestButton() override { log.push_back("show BtnGuest"); }
+  void StartTimer(int id, unsigned ms) override { log.push_back("timer" + std::to_string(id) + " " + std::to_string(ms)); }
+  void RepaintGrid() override { log.push_back("repaint grid"); }
+  void FocusGrid() override { log.push_back("focus grid"); }
+  void NotifyTray(const TrayIconRecord& r) override {
+    records.push_back(r);
+    log.push_back(r.command == TrayIconRecord::Command::Add ? "tray add" : "tray delete");
+  }
+  void HideTaskbarButton() override { log.push_back("hide taskbar button"); }
+  void ShowTaskbarButton() override { log.push_back("show taskbar button"); }
+  bool IsMinimised() override { return minimised; }
+  void Restore() override { log.push_back("restore"); }
+  void MakeVisible() override { log.push_back("visible"); }
+  void Activate() override { log.push_back("activate"); }
+  void BringToFront() override { log.push_back("front"); }
+  void SetForeground() override { log.push_back("foreground"); }
+  void PopupTrayMenuAtCursor() override { log.push_back("popup at cursor"); }
+  void CloseWindow() override { log.push_back("close"); }
+
+  std::vector<std::string> log;
+  std::vector<TrayIconRecord> records;
+  bool minimised = false;
+};
+
+class RecordingSettings : public IProgramSettings {
+ public:
+  void WriteProgramValue(const std::string& key, const std::string& value) override {
+    writes.push_back(key + "=" + value);
+    if (refuse) throw std::runtime_error("Unable to write to Quorvan.ini");
+  }
+  std::vector<std::string> writes;
+  bool refuse = false;
+};
+
+struct MainFormFixture : ::testing::Test {
+  RecordingView view;
+  FakeMessageBoxes boxes;
+  RecordingSettings settings;
+};
+
+using Log = std::vector<std::string>;
+
+TEST_F(MainFormFixture, CreationGreysTheCloseItem) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.FormCreate();
+  EXPECT_EQ(view.log, Log{"grey close"});
+}
+
+TEST_F(MainFormFixture, FirstShowRunsItsStepsInOrderOnce) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.FormShow();
+  form.FormShow();
+  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "timer1 1000", "timer3 1800000",
+                           "timer4 60000", "focus grid"}));
+  EXPECT_EQ(settings.writes, Log{"version=140120"});
+}
+
+TEST_F(MainFormFixture, RefreshIntervalSetsTimer3AndZeroNeverStartsIt) {
+  struct Case {
+    int minutes;
+    unsigned interval;
+  } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}};
+  for (const auto& c : cases) {
+    RecordingView v;
+    MainFormLogic form(v, boxes, settings, c.minutes);
+    EXPECT_EQ(form.Timer3Interval(), c.interval);
+    form.FormShow();
+    bool started = std::find(v.log.begin(), v.log.end(), "timer3 " + std::to_string(c.interval)) != v.log.end();
+    EXPECT_EQ(started, c.interval != 0) << c.minutes;
+  }
+}
+
+TEST_F(MainFormFixture, ARefusedVersionWriteDoesNotStopTheFirstShow) {
+  settings.refuse = true;
+  MainFormLogic form(view, boxes, settings, 30);
+  form.FormShow();
+  EXPECT_EQ(view.log.back(), "focus grid");
+}
+
+TEST_F(MainFormFixture, BlinkPhaseReadsOneTwoOne) {
+  MainFormLogic form(view, boxes, settings, 30);
+  EXPECT_EQ(form.BlinkPhase(), 0);
+  std::vector<int> phases;
+  for (int i = 0; i < 3; ++i) {
+    form.Timer1Timer();
+    phases.push_back(form.BlinkPhase());
+  }
+  EXPECT_EQ(phases, (std::vector<int>{1, 2, 1}));
+  EXPECT_EQ(view.log, (Log{"repaint grid", "repaint grid", "repaint grid"}));
+}
+
+TEST_F(MainFormFixture, MinimiseReplacesTheTrayIconAndHidesTheTaskbarButton) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.HideToTray();
+  EXPECT_EQ(view.log, (Log{"tray delete", "tray add", "hide taskbar button"}));
+  ASSERT_EQ(view.records.size(), 2u);
+  const TrayIconRecord& remove = view.records[0];
+  EXPECT_EQ(remove.uFlags, 0u);
+  EXPECT_EQ(remove.uID, 100u);
+  const TrayIconRecord& add = view.records[1];
+  EXPECT_EQ(add.uFlags, 7u);
+  EXPECT_EQ(add.uID, 100u);
+  EXPECT_EQ(add.uCallbackMessage, 1280u);
+  EXPECT_TRUE(add.withIcon);
+  EXPECT_EQ(add.tip, "Teshmar");
+}
+
+TEST_F(MainFormFixture, TrayIconEventsByMouseMessage) {
+  struct Case {
+    std::uintptr_t lParam;
+    Log log;
+  } cases[] = {
+      {0x0203, {"tray delete", "show taskbar button", "visible", "activate", "front"}},
+      {0x0204, {"foreground", "popup at cursor"}},
+      {0x0201, {}},  // a single left click
+      {0x0202, {}},
+      {0x0205, {}},
+      {0x0200, {}},
+  };
+  for (const auto& c : cases) {
+    RecordingView v;
+    MainFormLogic form(v, boxes, settings, 30);
+    form.WMTrayIcon(c.lParam);
+    EXPECT_EQ(v.log, c.log) << std::hex << c.lParam;
+  }
+}
+
+TEST_F(MainFormFixture, RestoreFromTheTrayMenuRestoresAMinimisedWindow) {
+  view.minimised = true;
+  MainFormLogic form(view, boxes, settings, 30);
+  form.N1Click();
+  EXPECT_EQ(view.log, (Log{"tray delete", "show taskbar button", "restore", "visible", "activate", "front"}));
+}
+
+TEST_F(MainFormFixture, RestoreFromAnotherProcessKeepsTheTrayIcon) {
+  view.minimised = true;
+  MainFormLogic form(view, boxes, settings, 30);
+  form.WMRestoreApp();
+  EXPECT_EQ(view.log, (Log{"restore", "front"}));
+  RecordingView shown;
+  MainFormLogic other(shown, boxes, settings, 30);
+  other.WMRestoreApp();
+  EXPECT_EQ(shown.log, Log{"front"});
+}
+
+TEST_F(MainFormFixture, TrayCloseEndsWithoutAQuestion) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.N3Click();
+  EXPECT_EQ(view.log, Log{"close"});
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(MainFormFixture, TheCloseButtonAsksAndOnlyCancelKeepsTheConsole) {
+  struct Case {
+    int answer;
+    bool closes;
+  } cases[] = {{mb::kIdOk, true}, {mb::kIdCancel, false}, {7 /* IDNO */, true}};
+  for (const auto& c : cases) {
+    RecordingView v;
+    FakeMessageBoxes b;
+    b.answers.push_back(c.answer);
+    MainFormLogic form(v, b, settings, 30);
+    form.btnSysSettingClick();
+    ASSERT_EQ(b.shown.size(), 1u);
+    EXPECT_EQ(b.shown[0].caption, "");
+    EXPECT_EQ(b.shown[0].flags, 0x141u);
+    EXPECT_EQ(b.shown[0].owner, MessageBoxOwner::Application);
+    EXPECT_FALSE(b.shown[0].text.empty());
+    EXPECT_EQ(v.log, c.closes ? Log{"close"} : Log{}) << c.answer;
+  }
+}
+
+TEST_F(MainFormFixture, UpdateButtonAlwaysSaysNoUpdateIsNeeded) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.RzBitBtn1Click();
+  form.RzBitBtn1Click();
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  for (const auto& shown : boxes.shown) {
+    EXPECT_EQ(shown.text, "暂不需要更新!");
+    EXPECT_EQ(shown.caption, "Teshmar");
+    EXPECT_EQ(shown.flags, mb::kOk);
+  }
+  EXPECT_TRUE(view.log.empty());
+}
+
+TEST_F(MainFormFixture, DestructionRemovesTheTrayIcon) {
+  MainFormLogic form(view, boxes, settings, 30);
+  form.FormDestroy();
+  EXPECT_EQ(view.log, Log{"tray delete"});
+}
+
+}  // namespace
+}  // namespace teshmar
