@@ -8,39 +8,20 @@
 
 namespace {
 
-using teshmar::AreasOf;
-using teshmar::CitiesOf;
-
-void BM_CitiesOfLastProvince(benchmark::State& state) {
-  const std::string name(teshmar::ProvinceTable.back().name);
-  for (auto _ : state) benchmark::DoNotOptimize(CitiesOf(name));
+void BM_CitiesOf(benchmark::State& state, std::string name) {
+  for (auto _ : state) benchmark::DoNotOptimize(teshmar::CitiesOf(name));
 }
-BENCHMARK(BM_CitiesOfLastProvince);
 
-void BM_CitiesOfUnknownName(benchmark::State& state) {
-  const std::string name = "不存在的省份";
-  for (auto _ : state) benchmark::DoNotOptimize(CitiesOf(name));
+void BM_AreasOf(benchmark::State& state, std::string name) {
+  for (auto _ : state) benchmark::DoNotOptimize(teshmar::AreasOf(name));
 }
-BENCHMARK(BM_CitiesOfUnknownName);
 
-void BM_AreasOfLastCity(benchmark::State& state) {
-  const std::string name(teshmar::CityTable.back().name);
-  for (auto _ : state) benchmark::DoNotOptimize(AreasOf(name));
-}
-BENCHMARK(BM_AreasOfLastCity);
-
+BENCHMARK_CAPTURE(BM_CitiesOf, last_province, std::string(teshmar::ProvinceTable.back().name));
+BENCHMARK_CAPTURE(BM_CitiesOf, unknown_name, std::string("不存在的省份"));
+BENCHMARK_CAPTURE(BM_AreasOf, last_city, std::string(teshmar::CityTable.back().name));
 // The last city with counties of its own: the whole table walked and a result built.
-void BM_AreasOfLastCityWithCounties(benchmark::State& state) {
-  const std::string name = "新疆省辖单位";
-  for (auto _ : state) benchmark::DoNotOptimize(AreasOf(name));
-}
-BENCHMARK(BM_AreasOfLastCityWithCounties);
-
-void BM_AreasOfUnknownName(benchmark::State& state) {
-  const std::string name = "不存在的城市";
-  for (auto _ : state) benchmark::DoNotOptimize(AreasOf(name));
-}
-BENCHMARK(BM_AreasOfUnknownName);
+BENCHMARK_CAPTURE(BM_AreasOf, last_city_with_counties, std::string("新疆省辖单位"));
+BENCHMARK_CAPTURE(BM_AreasOf, unknown_name, std::string("不存在的城市"));
 
 }  // namespace
 
