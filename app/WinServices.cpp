@@ -1,0 +1,36 @@
+#include "app/WinServices.h"
+
+#include "app/AppWindow.h"
+#include "win/Wide.h"
+
+namespace teshmar::app {
+
+int WinMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned flags,
+                          MessageBoxOwner owner) {
+  HWND parent = owner == MessageBoxOwner::Application ? MainWindow() : nullptr;
+  return MessageBoxW(parent, win::Widen(text).c_str(), win::Widen(caption).c_str(), flags);
+}
+
+std::optional<std::string> WinLocaleFormats::Read(unsigned lcType) {
+  wchar_t buffer[100] = {};
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, lcType, buffer, 100) == 0) return std::nullopt;
+  return win::Narrow(buffer);
+}
+
+void WinLocaleFormats::Write(unsigned lcType, const std::string& value) {
+  // The W call stores the Chinese of the long date correctly whatever the system's code page.
+  SetLocaleInfoW(LOCALE_USER_DEFAULT, lcType, win::Widen(value).c_str());
+}
+
+INamedMutex::Outcome WinNamedMutex::Create(const std::string& name) {
+  handle_ = CreateMutexW(nullptr, TRUE, win::Widen(name).c_str());
+  if (!handle_) return Outcome::Failed;
+  return GetLastError() == ERROR_ALREADY_EXISTS ? Outcome::AlreadyExists : Outcome::Created;
+}
+
+void WinNamedMutex::Close() {
+  if (handle_) CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+}  // namespace teshmar::app

@@ -1,0 +1,33 @@
+#pragma once
+#include <windows.h>
+
+#include "app/Startup.h"
+#include "common/MessageBoxes.h"
+
+namespace teshmar::app {
+
+// Message boxes through MessageBoxW; "owned by the application" means by the main window.
+class WinMessageBoxes : public IMessageBoxes {
+ public:
+  int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override;
+};
+
+// The user default locale's formats, read into a 100-character buffer.
+class WinLocaleFormats : public ILocaleFormats {
+ public:
+  std::optional<std::string> Read(unsigned lcType) override;
+  void Write(unsigned lcType, const std::string& value) override;
+};
+
+// The named mutex; the handle is never closed by a running instance, so the system frees
+// the mutex when the process ends, also after a crash.
+class WinNamedMutex : public INamedMutex {
+ public:
+  Outcome Create(const std::string& name) override;
+  void Close() override;
+
+ private:
+  HANDLE handle_ = nullptr;
+};
+
+}  // namespace teshmar::app

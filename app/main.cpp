@@ -1,0 +1,79 @@
+#include <windows.h>
+#include <objbase.h>
+#include <commctrl.h>
+
+#include "app/Startup.h"
+#include "app/WinServices.h"
+#include "app/mainfrm.h"
+#include "links/SettingsFile.h"
+#include "win/Wide.h"
+
+namespace {
+
+using namespace teshmar;
+
+std::string ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) {
+      path.resize(length);
+      return win::Narrow(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+class ProgramSettings : public IProgramSettings {
+ public:
+  explicit ProgramSettings(SettingsFile& file) : file_(file) {}
+  void WriteProgramValue(const std::string& key, const std::string& value) override {
+    file_.WriteProgramValue(key, value);
+  }
+
+ private:
+  SettingsFile& file_;
+};
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+  app::WinMessageBoxes boxes;
+
+  // The date format comes first; a wrong one is rewritten and this run ends after its first show.
+  app::WinLocaleFormats locale;
+  bool quitRequested = false;
+  EnforceDateFormat(locale, boxes, [&] { quitRequested = true; });
+
+  static app::WinNamedMutex mutex;  // held until the process ends
+  if (!GuardSingleInstance(mutex, boxes)) return 0;
+
+  SettingsFile settings(PlatformFileOps(), SettingsFile::PathBesideProgram(ProgramPath()));
+  const int refreshMinutes = ParseRefreshInterval(settings.ReadProgramValue(SettingsFile::kRefreshIntervalKey));
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  int exitCode = 0;
+  {
+    ProgramSettings programSettings(settings);
+    app::TMainForm mainForm(instance, boxes, programSettings, refreshMinutes);
+    if (mainForm.Create()) {
+      mainForm.Show(showCommand);
+      // The pending quit request is posted only now, so the message boxes before it stay open
+      // until the operator closes them and the main window is shown once before the run ends.
+      if (quitRequested) PostQuitMessage(0);
+      MSG msg;
+      while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(mainForm.Handle(), &msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageW(&msg);
+        }
+      }
+      if (IsWindow(mainForm.Handle())) DestroyWindow(mainForm.Handle());
+    }
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,349 @@
+#include "app/mainfrm.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/AppWindow.h"
+#include "res/resource.h"
+#include "win/FlatButton.h"
+#include "win/Fonts.h"
+#include "win/Wide.h"
+
+namespace teshmar::app {
+
+namespace {
+
+enum ControlId {
+  kBtnSysSetting = 1001,
+  kBtnGuest,
+  kRzBitBtn1,
+  kMemo1,
+  kRgInfo,
+  kStatusBar1,
+  kLabel7,
+  kN1 = 2001,
+  kN3 = 2003,
+};
+
+constexpr COLORREF kPageColour = 16119543;  // R 247, G 246, B 245
+constexpr COLORREF kRed = 232;              // R 232, G 0, B 0
+constexpr COLORREF kGridFrame = 12164479;   // R 127, G 157, B 185
+constexpr wchar_t kGridClass[] = L"TStringGrid";
+// Posted when the window has become visible for the first time, so the first show runs after
+// the window has been drawn, between other messages.
+constexpr UINT kWmFirstShow = WM_APP + 1;
+
+// The sheet's layout: the strip of buttons, the bevel under it, then the entry box.
+constexpr int kPanelHeight = 94;
+constexpr int kBevelHeight = 11;
+constexpr int kStatusHeight = 19;
+
+LRESULT CALLBACK GridProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
+    HBRUSH frame = CreateSolidBrush(kGridFrame);
+    FrameRect(dc, &rc, frame);
+    DeleteObject(frame);
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, HWND parent, int id,
+           HFONT font, DWORD exStyle = 0) {
+  HWND hwnd = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  if (font) SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return hwnd;
+}
+
+// A label sized to its text, as the layout's auto-sized labels are.
+void SizeToText(HWND label, HFONT font) {
+  wchar_t text[256];
+  int length = GetWindowTextW(label, text, 256);
+  HDC dc = GetDC(label);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(label, dc);
+  SetWindowPos(label, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, int refreshMinutes)
+    : instance_(instance), logic_(*this, boxes, settings, refreshMinutes) {}
+
+TMainForm::~TMainForm() {
+  for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{formFont_, buttonFont_, guestFont_, boxFont_, pageBrush_,
+                                                       windowBrush_, closeGlyph_, updateGlyph_}) {
+    if (object) DeleteObject(object);
+  }
+  if (popupMenu1_) DestroyMenu(popupMenu1_);
+}
+
+bool TMainForm::Create() {
+  WNDCLASSEXW wc{sizeof wc};
+  wc.lpfnWndProc = WndProc;
+  wc.hInstance = instance_;
+  wc.hIcon = LoadIconW(instance_, L"MAINICON");
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+  wc.lpszClassName = kClassName;
+  RegisterClassExW(&wc);
+  WNDCLASSEXW grid{sizeof grid};
+  grid.lpfnWndProc = GridProc;
+  grid.hInstance = instance_;
+  grid.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  grid.lpszClassName = kGridClass;
+  RegisterClassExW(&grid);
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, win::Widen(MainFormLogic::kCaption).c_str(), style, x, y,
+                          width, height, nullptr, nullptr, instance_, this);
+  if (!hwnd_) return false;
+  SetMainWindow(hwnd_);
+  logic_.FormCreate();
+  return true;
+}
+
+void TMainForm::CreateFonts() {
+  formFont_ = win::CreatePixelFont(L"宋体", 12, false);
+  buttonFont_ = win::CreatePixelFont(L"微软雅黑", 14, true);
+  guestFont_ = win::CreatePixelFont(L"微软雅黑", 12, true);
+  boxFont_ = win::CreatePixelFont(L"微软雅黑", 14, true);
+  pageBrush_ = CreateSolidBrush(kPageColour);
+  windowBrush_ = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+}
+
+void TMainForm::CreateBasicPage(HWND page) {
+  RECT rc;
+  GetClientRect(page, &rc);
+  win::FlatButtonStyle closeStyle;
+  closeStyle.font = buttonFont_;
+  closeStyle.glyph = closeGlyph_;
+  btnSysSetting_ = win::CreateFlatButton(page, kBtnSysSetting, L"关闭", 755, 14, 89, 44, closeStyle);
+  win::FlatButtonStyle guestStyle;
+  guestStyle.font = guestFont_;
+  btnGuest_ = win::CreateFlatButton(page, kBtnGuest, L"修改客户", 554, 14, 89, 44, guestStyle);
+  // Shown and enabled at the first show.
+  ShowWindow(btnGuest_, SW_HIDE);
+  EnableWindow(btnGuest_, FALSE);
+  Child(L"STATIC", L"", SS_ETCHEDHORZ, 0, kPanelHeight, rc.right, 2, page, -1, nullptr);
+
+  const int boxTop = kPanelHeight + kBevelHeight;
+  const int boxHeight = rc.bottom - kStatusHeight - boxTop;
+  // Controls inside the box come first, so the box (which clips its siblings) paints around them.
+  label7_ = Child(L"STATIC", L"【双击条目修改数据库连接】", SS_LEFT | SS_NOPREFIX, 59, boxTop, 0, 0, page, kLabel7,
+                  boxFont_);
+  SizeToText(label7_, boxFont_);
+  rgInfo_ = Child(kGridClass, L"", WS_TABSTOP, 2, boxTop + 20, 513 - 4, boxHeight - 22, page, kRgInfo, nullptr);
+  Child(L"BUTTON", L"注册项", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, boxTop, 513, boxHeight, page, -1, boxFont_);
+  statusBar1_ = Child(STATUSCLASSNAMEW, L"", CCS_BOTTOM | CCS_NOPARENTALIGN | CCS_NORESIZE, 0, rc.bottom - kStatusHeight,
+                      rc.right, kStatusHeight, page, kStatusBar1, formFont_);
+  int parts[] = {80, 130};
+  SendMessageW(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+}
+
+void TMainForm::CreateUpdatePage(HWND page) {
+  RECT rc;
+  GetClientRect(page, &rc);
+  Child(L"STATIC", L"", SS_ETCHEDHORZ, 0, 0, rc.right, 2, page, -1, nullptr);
+  const int boxTop = kBevelHeight;
+  memo1_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 16, boxTop + 32, 449, 425, page, kMemo1,
+                 boxFont_, WS_EX_CLIENTEDGE);
+  Child(L"BUTTON", L"  版本信息:", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, boxTop, 489, 510, page, -1, boxFont_);
+  win::FlatButtonStyle updateStyle;
+  updateStyle.font = buttonFont_;
+  updateStyle.glyph = updateGlyph_;
+  rzBitBtn1_ = win::CreateFlatButton(page, kRzBitBtn1, L"在线更新", 491, 46, 94, 44, updateStyle);
+}
+
+void TMainForm::Show(int showCommand) {
+  ShowWindow(hwnd_, showCommand);
+  UpdateWindow(hwnd_);
+  RunFirstShowWhenVisible();
+}
+
+void TMainForm::RunFirstShowWhenVisible() {
+  if (!logic_.FirstShowDone() && IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) PostMessageW(hwnd_, kWmFirstShow, 0, 0);
+}
+
+// IMainFormView
+
+void TMainForm::GreyCloseMenuItem() {
+  EnableMenuItem(GetSystemMenu(hwnd_, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
+}
+
+void TMainForm::SetVersionMemo(const std::string& line) { SetWindowTextW(memo1_, win::Widen(line).c_str()); }
+
+void TMainForm::ShowGuestButton() {
+  ShowWindow(btnGuest_, SW_SHOW);
+  EnableWindow(btnGuest_, TRUE);
+}
+
+void TMainForm::StartTimer(int id, unsigned intervalMs) { SetTimer(hwnd_, static_cast<UINT_PTR>(id), intervalMs, nullptr); }
+
+void TMainForm::RepaintGrid() {
+  InvalidateRect(rgInfo_, nullptr, FALSE);
+  UpdateWindow(rgInfo_);
+}
+
+void TMainForm::FocusGrid() { SetFocus(rgInfo_); }
+
+void TMainForm::NotifyTray(const TrayIconRecord& record) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;  // 88 in the 32-bit build
+  data.hWnd = hwnd_;
+  data.uID = record.uID;
+  data.uFlags = record.uFlags;
+  data.uCallbackMessage = record.uCallbackMessage;
+  data.hIcon = record.withIcon ? mainIcon_ : nullptr;
+  lstrcpynA(data.szTip, record.tip.c_str(), sizeof data.szTip);
+  // The shell's answer is ignored: without an icon the console can still be restored by 5120.
+  Shell_NotifyIconA(record.command == TrayIconRecord::Command::Add ? NIM_ADD : NIM_DELETE, &data);
+}
+
+void TMainForm::HideTaskbarButton() { ShowWindow(hwnd_, SW_HIDE); }
+
+void TMainForm::ShowTaskbarButton() { ShowWindow(hwnd_, SW_SHOWNORMAL); }
+
+bool TMainForm::IsMinimised() { return IsIconic(hwnd_) != FALSE; }
+
+void TMainForm::Restore() { ShowWindow(hwnd_, SW_RESTORE); }
+
+void TMainForm::MakeVisible() { ShowWindow(hwnd_, SW_SHOW); }
+
+void TMainForm::Activate() { SetActiveWindow(hwnd_); }
+
+void TMainForm::BringToFront() {
+  SetForegroundWindow(hwnd_);
+  BringWindowToTop(hwnd_);
+}
+
+void TMainForm::SetForeground() { SetForegroundWindow(hwnd_); }
+
+void TMainForm::PopupTrayMenuAtCursor() {
+  POINT pt{};
+  GetCursorPos(&pt);
+  TrackPopupMenu(popupMenu1_, TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd_, nullptr);
+  // Lets the menu close when the user clicks elsewhere.
+  PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void TMainForm::CloseWindow() { DestroyWindow(hwnd_); }
+
+// Messages
+
+LRESULT CALLBACK TMainForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* self = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return self ? self->OnMessage(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+LRESULT TMainForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_CREATE: {
+      mainIcon_ = LoadIconW(instance_, L"MAINICON");
+      closeGlyph_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_GLYPH_CLOSE));
+      updateGlyph_ = LoadBitmapW(instance_, MAKEINTRESOURCEW(IDB_GLYPH_UPDATE));
+      CreateFonts();
+      SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(formFont_), FALSE);
+      PageControlStyle style;
+      style.font = formFont_;
+      pages_.Create(hwnd_, 0, 0, kClientWidth, kClientHeight, {L"基本信息", L"在线更新"}, style);
+      CreateBasicPage(pages_.Page(0));
+      CreateUpdatePage(pages_.Page(1));
+      popupMenu1_ = CreatePopupMenu();
+      AppendMenuW(popupMenu1_, MF_STRING, kN1, L"主界面");
+      AppendMenuW(popupMenu1_, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(popupMenu1_, MF_STRING, kN3, L"关闭");
+      return 0;
+    }
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return 0;
+    case WM_DRAWITEM:
+      if (win::DrawFlatButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SIZE:
+      OnSize(wParam);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimer1) logic_.Timer1Timer();
+      return 0;
+    case kWmFirstShow:
+      logic_.FormShow();
+      return 0;
+    case kWmTrayIcon:
+      logic_.WMTrayIcon(static_cast<std::uintptr_t>(lParam));
+      return 0;
+    case kWmRestoreApp:
+      logic_.WMRestoreApp();
+      return 0;
+    case WM_DESTROY:
+      logic_.FormDestroy();
+      SetMainWindow(nullptr);
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+void TMainForm::OnCommand(int id) {
+  switch (id) {
+    case kBtnSysSetting:
+      logic_.btnSysSettingClick();
+      break;
+    case kRzBitBtn1:
+      logic_.RzBitBtn1Click();
+      break;
+    case kN1:
+      logic_.N1Click();
+      break;
+    case kN3:
+      logic_.N3Click();
+      break;
+  }
+}
+
+LRESULT TMainForm::OnControlColour(HDC dc, HWND control) {
+  if (control == memo1_) {
+    // The read-only memo keeps the window colour of an edit box.
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(windowBrush_);
+  }
+  SetBkColor(dc, kPageColour);
+  SetTextColor(dc, control == label7_ ? kRed : GetSysColor(COLOR_BTNTEXT));
+  return reinterpret_cast<LRESULT>(pageBrush_);
+}
+
+void TMainForm::OnSize(WPARAM kind) {
+  // Minimising the main window minimises the application; it then lives in the tray.
+  if (kind == SIZE_MINIMIZED) {
+    logic_.HideToTray();
+  } else {
+    RunFirstShowWhenVisible();
+  }
+}
+
+}  // namespace teshmar::app

@@ -1,0 +1,78 @@
+#pragma once
+#include <windows.h>
+
+#include "app/MainFormLogic.h"
+#include "app/PageControl.h"
+
+namespace teshmar::app {
+
+// The main window: its looks and the forwarding of its events to MainFormLogic.
+class TMainForm : public IMainFormView {
+ public:
+  static constexpr wchar_t kClassName[] = L"TMainForm";
+  static constexpr int kClientWidth = 863;
+  static constexpr int kClientHeight = 543;
+
+  TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, int refreshMinutes);
+  ~TMainForm() override;
+
+  // Creates the window, still hidden, and runs its creation step.
+  bool Create();
+  // Shows the window in the given show state; the first show runs once it is visible and not minimised.
+  void Show(int showCommand);
+  HWND Handle() const { return hwnd_; }
+
+  // IMainFormView
+  void GreyCloseMenuItem() override;
+  void SetVersionMemo(const std::string& line) override;
+  void ShowGuestButton() override;
+  void StartTimer(int id, unsigned intervalMs) override;
+  void RepaintGrid() override;
+  void FocusGrid() override;
+  void NotifyTray(const TrayIconRecord& record) override;
+  void HideTaskbarButton() override;
+  void ShowTaskbarButton() override;
+  bool IsMinimised() override;
+  void Restore() override;
+  void MakeVisible() override;
+  void Activate() override;
+  void BringToFront() override;
+  void SetForeground() override;
+  void PopupTrayMenuAtCursor() override;
+  void CloseWindow() override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+  void CreateFonts();
+  void CreateBasicPage(HWND page);
+  void CreateUpdatePage(HWND page);
+  void OnCommand(int id);
+  LRESULT OnControlColour(HDC dc, HWND control);
+  void OnSize(WPARAM kind);
+  void RunFirstShowWhenVisible();
+
+  HINSTANCE instance_;
+  MainFormLogic logic_;
+  HWND hwnd_ = nullptr;
+  PageControl pages_;
+  HWND btnSysSetting_ = nullptr;
+  HWND btnGuest_ = nullptr;
+  HWND rzBitBtn1_ = nullptr;
+  HWND rgInfo_ = nullptr;
+  HWND label7_ = nullptr;
+  HWND memo1_ = nullptr;
+  HWND statusBar1_ = nullptr;
+  HMENU popupMenu1_ = nullptr;
+  HICON mainIcon_ = nullptr;
+  HBITMAP closeGlyph_ = nullptr;
+  HBITMAP updateGlyph_ = nullptr;
+  HFONT formFont_ = nullptr;
+  HFONT buttonFont_ = nullptr;
+  HFONT guestFont_ = nullptr;
+  HFONT boxFont_ = nullptr;
+  HBRUSH pageBrush_ = nullptr;
+  HBRUSH windowBrush_ = nullptr;
+};
+
+}  // namespace teshmar::app
