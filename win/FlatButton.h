@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>  // CLR_NONE
 
 namespace teshmar::win {
 
