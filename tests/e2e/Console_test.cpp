@@ -1,0 +1,205 @@
+#include <windows.h>
+
+#include "e2e/ConsoleFixture.h"
+#include "win/Wide.h"
+
+namespace teshmar::e2e {
+namespace {
+
+using namespace driver;
+
+constexpr UINT kWmTrayIcon = 1280;
+constexpr UINT kWmRestoreApp = 5120;
+constexpr UINT kTrayId = 100;
+
+TEST_F(ConsoleTest, StartsWithItsMainWindowAndWritesTheVersionBesideItself) {
+  const std::string before =
+      "; links kept by hand\r\n[Item1]\r\nServername=10.0.0.1\r\nDatabase=Store01\r\n\r\n[Quorvan]\r\nRefreshMinutes=15\r\n"
+      "[Other]\r\nKey = value \r\n";
+  ProgramPath();
+  sandbox_.WriteFile("Quorvan.ini", before);
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  EXPECT_EQ(WindowText(main), "Teshmar");
+  RECT client{};
+  GetClientRect(main, &client);
+  EXPECT_EQ(client.right, 863);
+  EXPECT_EQ(client.bottom, 543);
+  const LONG style = GetWindowLongW(main, GWL_STYLE);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(style & WS_THICKFRAME);
+  // No message box: the short date format is already right.
+  EXPECT_TRUE(FindWindows({"", "#32770", console.Id(), false}).empty());
+  ASSERT_TRUE(WaitUntil([&] { return sandbox_.ReadFile("Quorvan.ini") != before; }));
+  EXPECT_EQ(sandbox_.ReadFile("Quorvan.ini"),
+            "; links kept by hand\r\n[Item1]\r\nServername=10.0.0.1\r\nDatabase=Store01\r\n\r\n[Quorvan]\r\n"
+            "RefreshMinutes=15\r\nversion=140120\r\n[Other]\r\nKey = value \r\n");
+  EXPECT_FALSE(sandbox_.Exists("cwd\\Quorvan.ini"));
+  EXPECT_TRUE(console.Running());
+}
+
+TEST_F(ConsoleTest, ASecondLaunchSaysSoAndLeavesTheFirstAlone) {
+  Process first = Start();
+  HWND main = WaitMainWindow(first);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+
+  Process second = Start();
+  HWND box = WaitMessageBox(second);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "提示");
+  EXPECT_EQ(MessageBoxText(box), "Teshmar已经运行");
+  EXPECT_TRUE(FindWindows({"", "TMainForm", second.Id(), true}).empty());
+  Screenshot("second-launch.png");
+  ASSERT_TRUE(PressButton(box, IDOK));
+  EXPECT_EQ(second.WaitExit(kWait), std::optional<DWORD>(0));
+  EXPECT_TRUE(first.Running());
+  EXPECT_TRUE(IsWindowVisible(main));
+}
+
+TEST_F(ConsoleTest, AWrongShortDateFormatIsRewrittenAndTheRunEndsByItself) {
+  SetRegistryFormat(L"sShortDate", L"YYYY-MM-DD");
+  SetRegistryFormat(L"sLongDate", L"dddd, MMMM d, yyyy");
+  SetRegistryFormat(L"sTimeFormat", L"h:mm:ss tt");
+  Process console = Start();
+  HWND box = WaitMessageBox(console);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "提示");
+  EXPECT_EQ(MessageBoxText(box), "初始化系统变量,请重新启动程序！");
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+  EXPECT_EQ(RegistryFormat(L"sShortDate"), "yyyy-MM-dd");
+  EXPECT_EQ(RegistryFormat(L"sLongDate"), "yyyy'年'M'月'd'日'");
+  EXPECT_EQ(RegistryFormat(L"sTimeFormat"), "HH:mm:ss");
+  ASSERT_TRUE(PressButton(box, IDOK));
+  EXPECT_EQ(console.WaitExit(kWait), std::optional<DWORD>(0));
+
+  // The next start finds the right format and runs.
+  Process again = Start();
+  HWND main = WaitMainWindow(again);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(WaitFirstShow(main));
+  EXPECT_TRUE(FindWindows({"", "#32770", again.Id(), false}).empty());
+}
+
+TEST_F(ConsoleTest, MinimiseGoesToTheTrayAndTheIconBringsItBack) {
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  EXPECT_FALSE(TrayIconExists(main, kTrayId));
+
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(PostMinimise(main));
+    ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
+    // A single left click does nothing.
+    Post(main, kWmTrayIcon, kTrayId, WM_LBUTTONDOWN);
+    Post(main, kWmTrayIcon, kTrayId, WM_LBUTTONUP);
+    Sleep(300);
+    EXPECT_FALSE(HasTaskbarButton(main));
+    // A double click restores the window and takes the icon away.
+    Post(main, kWmTrayIcon, kTrayId, WM_LBUTTONDBLCLK);
+    ASSERT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main) && !TrayIconExists(main, kTrayId); }));
+  }
+}
+
+TEST_F(ConsoleTest, RestoreMessageFromAnotherProcessKeepsTheTrayIcon) {
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
+  Screenshot("tray.png");
+  ASSERT_TRUE(Post(main, kWmRestoreApp));
+  ASSERT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main); }));
+  EXPECT_TRUE(TrayIconExists(main, kTrayId));
+}
+
+TEST_F(ConsoleTest, AMinimisedLaunchGoesStraightToTheTrayAndShowsWhenRestored) {
+  Process console = Start(SW_SHOWMINNOACTIVE);
+  HWND main = WaitMainWindow(console, true);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId); }));
+  EXPECT_FALSE(HasTaskbarButton(main));
+  Sleep(500);
+  EXPECT_FALSE(sandbox_.Exists("Quorvan.ini")) << "the first show runs only once the window is visible";
+  ASSERT_TRUE(Post(main, kWmRestoreApp));
+  ASSERT_TRUE(WaitFirstShow(main));
+  EXPECT_TRUE(WaitUntil([&] { return sandbox_.Exists("Quorvan.ini"); }));
+}
+
+TEST_F(ConsoleTest, TheTrayMenuCloseEndsAtOnce) {
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId); }));
+  // A right click opens the menu at the mouse: "主界面", a separator, "关闭".
+  Post(main, kWmTrayIcon, kTrayId, WM_RBUTTONDOWN);
+  HWND menu = WaitForWindow({"", "#32768", console.Id(), false}, kWait);
+  ASSERT_NE(menu, nullptr);
+  Screenshot("tray-menu.png");
+  // From no selection, Up selects the last item, "关闭".
+  Post(menu, WM_KEYDOWN, VK_UP, 0);
+  Post(menu, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(console.WaitExit(kWait), std::optional<DWORD>(0));
+  EXPECT_TRUE(FindWindows({"", "#32770", console.Id(), false}).empty());
+}
+
+TEST_F(ConsoleTest, TheCloseButtonAsksAndCancelKeepsTheConsoleRunning) {
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  Screenshot("main-basic.png");
+
+  ASSERT_TRUE(PressButton(main, "关闭"));
+  HWND box = WaitMessageBox(console);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "");
+  EXPECT_EQ(MessageBoxText(box), "关闭Teshmar后将无法刷新注册项信息，是否继续？");
+  EXPECT_NE(FindControl(box, IDCANCEL), nullptr);
+  Screenshot("close-question.png");
+  ASSERT_TRUE(PressButton(box, IDCANCEL));
+  ASSERT_TRUE(WaitForNoWindow({"", "#32770", console.Id(), false}, kWait));
+  Sleep(300);
+  EXPECT_TRUE(console.Running());
+
+  ASSERT_TRUE(PressButton(main, "关闭"));
+  box = WaitMessageBox(console);
+  ASSERT_NE(box, nullptr);
+  ASSERT_TRUE(PressButton(box, IDOK));
+  EXPECT_EQ(console.WaitExit(kWait), std::optional<DWORD>(0));
+}
+
+TEST_F(ConsoleTest, TheVersionPageShowsOneVersionLineAndNeedsNoUpdate) {
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  HWND tabs = nullptr;
+  for (const auto& control : ChildControls(main)) {
+    if (control.className == "TRzPageControl") tabs = control.hwnd;
+  }
+  ASSERT_NE(tabs, nullptr);
+  // The second tab, "在线更新", lies right of the first.
+  SendWithTimeout(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 8));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(VersionMemo(main)); }));
+  EXPECT_EQ(WindowText(VersionMemo(main)), "Quorvan程序版本号: 【140120】");
+  Sleep(300);
+  Screenshot("main-version.png");
+  ASSERT_TRUE(PressButton(main, "在线更新"));
+  HWND box = WaitMessageBox(console);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(WindowText(box), "Teshmar");
+  EXPECT_EQ(MessageBoxText(box), "暂不需要更新!");
+  PressButton(box, IDOK);
+}
+
+}  // namespace
+}  // namespace teshmar::e2e
