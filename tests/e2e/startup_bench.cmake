@@ -1,0 +1,10 @@
+# Start-up figures under Wine (built with the tests, run by hand: it prints, it does not judge).
+if(WIN32)
+  add_executable(minimal_window WIN32 ${CMAKE_CURRENT_LIST_DIR}/minimal_window.cpp)
+  target_link_options(minimal_window PRIVATE -municode)
+  add_executable(startup_bench ${CMAKE_CURRENT_LIST_DIR}/startup_bench.cpp)
+  target_link_libraries(startup_bench PRIVATE teshmar_driver)
+  add_dependencies(startup_bench Teshmar minimal_window)
+  target_compile_definitions(startup_bench PRIVATE
+    TESHMAR_EXE="$<TARGET_FILE:Teshmar>" MINIMAL_EXE="$<TARGET_FILE:minimal_window>")
+endif()
