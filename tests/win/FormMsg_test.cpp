@@ -114,12 +114,7 @@ TEST(ShowMessageWindow, SecondCallWhileOpenReturnsAtOnceAndKeepsTheOpenText) {
     ShowMessageWindow("第二条消息");
     secondReturned = true;
     after = EditText(FrmMsg->MsgEd);
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM count) {
-      wchar_t name[16] = {};
-      GetClassNameW(hwnd, name, 16);
-      if (std::wstring(name) == L"TFrmMsg") ++*reinterpret_cast<int*>(count);
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&windows));
+    windows = test::CountThreadWindows(L"TFrmMsg");
     PostMessageW(FrmMsg->RzBitBtn1, BM_CLICK, 0, 0);
     return false;
   });

@@ -16,16 +16,7 @@ std::wstring TextOf(HWND hwnd) {
   return text;
 }
 
-int CountNotices() {
-  int count = 0;
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND hwnd, LPARAM data) {
-    wchar_t name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    if (std::wstring(name) == L"TFormPro") ++*reinterpret_cast<int*>(data);
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&count));
-  return count;
-}
+int CountNotices() { return test::CountThreadWindows(L"TFormPro"); }
 
 class FrmProgressTest : public ::testing::Test {
  protected:
@@ -124,17 +115,15 @@ TEST_F(FrmProgressTest, CancelButtonOnlySetsCancelled) {
 
 TEST_F(FrmProgressTest, HideHandlesWaitingMessagesFirst) {
   ShowProgressWindow("等待", true, true, false, kProgressEndColour);
-  static bool handled;
-  static bool windowAliveThen;
-  handled = false;
-  windowAliveThen = false;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) {
+  bool handled = false;
+  bool windowAliveThen = false;
+  test::TimerScript script(1, [&] {
     handled = true;
     windowAliveThen = FormPro != nullptr;
+    return false;
   });
   Sleep(30);  // the tick is due before the hide starts
   HideProgressWindow();
-  KillTimer(nullptr, timer);
   EXPECT_TRUE(handled);
   EXPECT_TRUE(windowAliveThen) << "handled before the window is destroyed";
   EXPECT_EQ(FormPro, nullptr);
@@ -143,11 +132,12 @@ TEST_F(FrmProgressTest, HideHandlesWaitingMessagesFirst) {
 TEST_F(FrmProgressTest, HideInsideAHandlerOfTheHideIsHarmless) {
   ShowProgressWindow("嵌套", true, true, false, kProgressEndColour);
   HWND hwnd = FormPro->hwnd;
-  PostMessageW(nullptr, WM_NULL, 0, 0);
-  const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { HideProgressWindow(); });
+  test::TimerScript script(1, [] {
+    HideProgressWindow();
+    return false;
+  });
   Sleep(30);
   HideProgressWindow();
-  KillTimer(nullptr, timer);
   EXPECT_EQ(FormPro, nullptr);
   EXPECT_FALSE(IsWindow(hwnd));
 }

@@ -55,6 +55,23 @@ inline void Pump(DWORD milliseconds) {
   } while (GetTickCount() - start < milliseconds);
 }
 
+// How many top-level windows of this thread have the class `className`.
+inline int CountThreadWindows(const wchar_t* className) {
+  struct Count {
+    const wchar_t* name;
+    int found;
+    static BOOL CALLBACK One(HWND hwnd, LPARAM data) {
+      auto* count = reinterpret_cast<Count*>(data);
+      wchar_t name[64] = {};
+      GetClassNameW(hwnd, name, 64);
+      if (lstrcmpiW(name, count->name) == 0) ++count->found;
+      return TRUE;
+    }
+  } count{className, 0};
+  EnumThreadWindows(GetCurrentThreadId(), &Count::One, reinterpret_cast<LPARAM>(&count));
+  return count.found;
+}
+
 inline COLORREF ScreenPixel(int x, int y) {
   HDC screen = GetDC(nullptr);
   const COLORREF colour = GetPixel(screen, x, y);
