@@ -154,8 +154,14 @@ LRESULT CALLBACK FlatButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM
       message = WM_LBUTTONDOWN;
       break;
     case WM_GETDLGCODE:
-      // Enter on a focused flat button presses it, as on a push button.
-      return DefSubclassProc(button, message, wParam, lParam) | DLGC_UNDEFPUSHBUTTON;
+      // Enter on a focused flat button presses it, as on a push button: the dialog manager asks
+      // the focused control whether it is the default push button.
+      return (DefSubclassProc(button, message, wParam, lParam) & ~(DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) |
+             (GetFocus() == button ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+      // A dialog moving its default button must not turn the owner-drawn button into a plain one.
+      wParam = (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW;
+      break;
     case WM_SETFOCUS:
       if (!state->style.focusable) {
         HWND previous = reinterpret_cast<HWND>(wParam);

@@ -107,6 +107,66 @@ TEST(FlatButton, PaintsFaceFrameAndHotHighlight) {
   EXPECT_FALSE(IsFlatButtonHot(button));
 }
 
+// A 32 x 16 glyph: magenta (the transparent colour) around a red square, then around a grey one.
+HBITMAP MakeGlyph() {
+  HDC screen = GetDC(nullptr);
+  HBITMAP glyph = CreateCompatibleBitmap(screen, 32, 16);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, glyph);
+  auto fill = [dc](RECT rect, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+  };
+  fill({0, 0, 32, 16}, RGB(255, 0, 255));
+  fill({4, 4, 12, 12}, RGB(255, 0, 0));
+  fill({20, 4, 28, 12}, RGB(128, 128, 128));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return glyph;
+}
+
+TEST(FlatButton, GlyphNormalThenDisabledWithTheCornerTransparent) {
+  TestParent parent(300, 300);
+  FlatButtonStyle style;
+  style.glyph = MakeGlyph();
+  HWND button = CreateFlatButton(parent.hwnd, 1, L"", 10, 10, 60, 30, style);
+  UpdateWindow(parent.hwnd);
+  test::Pump(30);
+  POINT glyph{22, 7};  // centred: (60 - 16) / 2, (30 - 16) / 2
+  ClientToScreen(button, &glyph);
+  EXPECT_EQ(test::ScreenPixel(glyph.x + 8, glyph.y + 8), RGB(255, 0, 0));
+  EXPECT_EQ(test::ScreenPixel(glyph.x + 1, glyph.y + 1), COLORREF{15791348}) << "transparent corner";
+  EnableWindow(button, FALSE);
+  UpdateWindow(button);
+  test::Pump(30);
+  EXPECT_EQ(test::ScreenPixel(glyph.x + 8, glyph.y + 8), RGB(128, 128, 128));
+  DestroyWindow(button);
+  DeleteObject(style.glyph);
+}
+
+TEST(FlatButton, EnterPressesTheFocusedButtonInAModalRun) {
+  TestParent dialog;
+  CreateFlatButton(dialog.hwnd, 11, L"一", 10, 10, 60, 30, {});
+  HWND second = CreateFlatButton(dialog.hwnd, 12, L"二", 80, 10, 60, 30, {});
+  TimerScript script(10, [&] {
+    if (GetFocus() != second) {
+      SetFocus(second);
+      PostMessageW(second, WM_KEYDOWN, VK_RETURN, 0);
+      return true;
+    }
+    if (TestParent::commands.empty()) return true;
+    EndModal(dialog.hwnd, 1);
+    return false;
+  });
+  RunModal(dialog.hwnd);
+  EXPECT_EQ(TestParent::commands, (std::vector<std::pair<int, int>>{{12, BN_CLICKED}}));
+  // a dialog moving its default button keeps the button owner-drawn
+  SendMessageW(second, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  EXPECT_EQ(GetWindowLongW(second, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+}
+
 TEST(FlatButton, OnlyFlatButtonsAreDrawn) {
   TestParent parent;
   HWND plain = CreateWindowW(L"BUTTON", L"x", WS_CHILD | BS_OWNERDRAW, 0, 0, 10, 10, parent.hwnd, nullptr,
