@@ -62,12 +62,15 @@ TEST_P(CheckLinkTest, AnswersAndReleasesEverything) {
   EXPECT_EQ(result.ok, c.ok);
   EXPECT_EQ(result.error, c.error);
   EXPECT_THAT(db.connectionStrings(), ElementsAre(kCs));
-  if (c.server == Server::Unreachable)
+  if (c.server == Server::Unreachable) {
     EXPECT_TRUE(db.statements().empty());
-  else
+  } else {
     EXPECT_THAT(db.statements(), ElementsAre(marker));
+  }
   ASSERT_EQ(boxes.shown.size(), c.messageBox ? 1u : 0u);
-  if (c.messageBox) EXPECT_EQ(boxes.shown[0].text, "无法在ＳＱＬ服务器上查询数据？\r" + marker);
+  if (c.messageBox) {
+    EXPECT_EQ(boxes.shown[0].text, "无法在ＳＱＬ服务器上查询数据？\r" + marker);
+  }
   EXPECT_TRUE(db.AllReleased()) << "connections open " << db.OpenConnections() << ", queries open " << db.OpenQueries();
 }
 
