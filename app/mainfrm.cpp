@@ -33,6 +33,11 @@ constexpr wchar_t kGridClass[] = L"TStringGrid";
 // the window has been drawn, between other messages.
 constexpr UINT kWmFirstShow = WM_APP + 1;
 
+#ifndef _WIN64
+// The first version of the tray record, with its 64-byte tip.
+static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
+#endif
+
 // The sheet's layout: the strip of buttons, the bevel under it, then the entry box.
 constexpr int kPanelHeight = 94;
 constexpr int kBevelHeight = 11;

@@ -6,6 +6,6 @@ if(WIN32)
   target_include_directories(Teshmar PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(Teshmar PRIVATE teshmar_app_logic teshmar_settings teshmar_windows_msg teshmar_win
     comctl32 shell32 ole32 gdi32 user32)
-  target_link_options(Teshmar PRIVATE -municode)
+  target_link_options(Teshmar PRIVATE -municode -s)
   set_target_properties(Teshmar PROPERTIES OUTPUT_NAME Teshmar RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()
