@@ -178,6 +178,10 @@ TEST(ShowMessageWindow, Screenshot) {
     RECT rect;
     GetWindowRect(FrmMsg->hwnd, &rect);
     saved = test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "message_window");
+    // and the button's hot-track highlight, as when the mouse is over it
+    SendMessageW(FrmMsg->RzBitBtn1, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    UpdateWindow(FrmMsg->RzBitBtn1);
+    saved = saved && test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "message_window_hot");
     PostMessageW(FrmMsg->RzBitBtn1, BM_CLICK, 0, 0);
     return false;
   });

@@ -111,6 +111,11 @@ TEST_F(FrmProgressTest, CancelButtonOnlySetsCancelled) {
   FormPro->Cancelled = false;
   SendMessageW(FormPro->hwnd, WM_SYSCHAR, L'c', 0);
   EXPECT_TRUE(FormPro->Cancelled) << "Alt+C";
+
+  ShowProgressWindow("正在处理，可以取消", true, false, true, kProgressEndColour);
+  RECT rect;
+  GetWindowRect(FormPro->hwnd, &rect);
+  EXPECT_TRUE(test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "progress_window_cancel"));
 }
 
 TEST_F(FrmProgressTest, HideHandlesWaitingMessagesFirst) {
