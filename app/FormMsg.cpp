@@ -11,6 +11,7 @@
 #include "win/Fonts.h"
 #include "win/Modal.h"
 #include "win/Wide.h"
+#include "win/WindowClass.h"
 
 namespace teshmar::app {
 
@@ -22,8 +23,6 @@ constexpr wchar_t kClassName[] = L"TFrmMsg";
 constexpr COLORREF kFormColour = 16119543;  // red 247, green 246, blue 245
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
-
-TFrmMsg* FormOf(HWND hwnd) { return reinterpret_cast<TFrmMsg*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 const wchar_t* RichEditClass() {
   // Msftedit carries RICHEDIT50W; older systems and Wine builds without it have RichEdit20W.
@@ -115,11 +114,7 @@ void OnDestroy(TFrmMsg& form) {
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  TFrmMsg* form = FormOf(hwnd);
+  TFrmMsg* form = win::WindowData<TFrmMsg>(hwnd, message, lParam);
   if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
@@ -147,21 +142,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void RegisterOnce() {
-  static const bool registered = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    return RegisterClassExW(&windowClass) != 0;
-  }();
-  (void)registered;
-}
-
 HWND CreateFrmMsg(TFrmMsg& form) {
-  RegisterOnce();
+  static const bool registered = win::RegisterWindowClass(kClassName, WindowProc);
+  if (!registered) return nullptr;
   RECT frame{0, 0, kMsgClientWidth, kMsgClientHeight};
   AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
   const int width = frame.right - frame.left;

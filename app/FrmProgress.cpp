@@ -7,6 +7,7 @@
 #include "win/FlatButton.h"
 #include "win/Fonts.h"
 #include "win/Wide.h"
+#include "win/WindowClass.h"
 
 namespace teshmar::app {
 
@@ -18,8 +19,6 @@ constexpr wchar_t kClassName[] = L"TFormPro";
 constexpr wchar_t kGaugeClassName[] = L"TGauge";
 bool playOutline = true;
 unsigned creations = 0;  // tells HideProgressWindow whether a handler replaced the window meanwhile
-
-TFormPro* FormOf(HWND hwnd) { return reinterpret_cast<TFormPro*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)); }
 
 RECT RectInParent(HWND child) {
   RECT rect;
@@ -89,17 +88,14 @@ void PaintGauge(HWND gauge, HDC dc, const TFormPro& form) {
 }
 
 LRESULT CALLBACK GaugeProc(HWND gauge, UINT message, WPARAM wParam, LPARAM lParam) {
+  TFormPro* form = win::WindowData<TFormPro>(gauge, message, lParam);
   switch (message) {
-    case WM_NCCREATE:
-      SetWindowLongPtrW(gauge, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-      break;
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(gauge, &paint);
-      if (auto* form = FormOf(gauge)) PaintGauge(gauge, dc, *form);
+      if (form) PaintGauge(gauge, dc, *form);
       EndPaint(gauge, &paint);
       return 0;
     }
@@ -251,11 +247,7 @@ void OnNcDestroy(HWND hwnd, TFormPro* form) {
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  TFormPro* form = FormOf(hwnd);
+  TFormPro* form = win::WindowData<TFormPro>(hwnd, message, lParam);
   if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
   switch (message) {
     case WM_CREATE:
@@ -282,31 +274,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void RegisterOnce() {
-  static const bool registered = [] {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExW(&windowClass);
-    WNDCLASSEXW gaugeClass{};
-    gaugeClass.cbSize = sizeof gaugeClass;
-    gaugeClass.lpfnWndProc = GaugeProc;
-    gaugeClass.hInstance = GetModuleHandleW(nullptr);
-    gaugeClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    gaugeClass.lpszClassName = kGaugeClassName;
-    RegisterClassExW(&gaugeClass);
-    return true;
-  }();
-  (void)registered;
-}
-
 TFormPro* CreateFormPro() {
-  RegisterOnce();
+  static const bool registered =
+      win::RegisterWindowClass(kClassName, WindowProc) && win::RegisterWindowClass(kGaugeClassName, GaugeProc);
+  if (!registered) return nullptr;
   auto* form = new TFormPro;
-  // The window owns the struct from here on: it is deleted on WM_NCDESTROY, also when creation fails.
+  // The window owns the struct from here on: WM_NCDESTROY deletes it, which also comes when WM_CREATE fails.
   HWND hwnd = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, L"消息显示窗体", WS_POPUP, 0, 0,
                               kProgressClientWidth, kProgressClientHeight, MainWindow(), nullptr,
                               GetModuleHandleW(nullptr), form);
