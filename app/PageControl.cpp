@@ -2,27 +2,14 @@
 
 #include <windowsx.h>
 
+#include "win/WindowClass.h"
+
 namespace teshmar::app {
 
 namespace {
 constexpr wchar_t kControlClass[] = L"TRzPageControl";
 constexpr wchar_t kPageClass[] = L"TTabSheet";
 constexpr int kTabPadding = 24;
-
-void RegisterClasses(HINSTANCE instance, WNDPROC control, WNDPROC page) {
-  static bool done = false;
-  if (done) return;
-  WNDCLASSEXW wc{sizeof wc};
-  wc.lpfnWndProc = control;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kControlClass;
-  RegisterClassExW(&wc);
-  wc.lpfnWndProc = page;
-  wc.lpszClassName = kPageClass;
-  RegisterClassExW(&wc);
-  done = true;
-}
 
 void FillRect(HDC dc, int l, int t, int r, int b, COLORREF colour) {
   RECT rc{l, t, r, b};
@@ -34,7 +21,8 @@ void FillRect(HDC dc, int l, int t, int r, int b, COLORREF colour) {
 bool PageControl::Create(HWND parent, int x, int y, int width, int height, const std::vector<std::wstring>& captions,
                          const PageControlStyle& style) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  RegisterClasses(instance, ControlProc, PageProc);
+  win::RegisterWindowClass(kControlClass, ControlProc);
+  win::RegisterWindowClass(kPageClass, PageProc);
   style_ = style;
   captions_ = captions;
   pageBrush_ = CreateSolidBrush(style_.page);
@@ -127,10 +115,7 @@ void PageControl::OnLButtonDown(int x, int y) {
 }
 
 LRESULT CALLBACK PageControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<PageControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win::WindowData<PageControl>(hwnd, msg, lParam);
   switch (msg) {
     case WM_PAINT:
       self->OnPaint();
@@ -155,10 +140,7 @@ LRESULT CALLBACK PageControl::ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 }
 
 LRESULT CALLBACK PageControl::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<PageControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win::WindowData<PageControl>(hwnd, msg, lParam);
   switch (msg) {
     case WM_ERASEBKGND: {
       RECT rc;

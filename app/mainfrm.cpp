@@ -7,6 +7,7 @@
 #include "res/resource.h"
 #include "win/FlatButton.h"
 #include "win/Fonts.h"
+#include "win/WindowClass.h"
 #include "win/Wide.h"
 
 namespace teshmar::app {
@@ -102,12 +103,7 @@ bool TMainForm::Create() {
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);
-  WNDCLASSEXW grid{sizeof grid};
-  grid.lpfnWndProc = GridProc;
-  grid.hInstance = instance_;
-  grid.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  grid.lpszClassName = kGridClass;
-  RegisterClassExW(&grid);
+  win::RegisterWindowClass(kGridClass, GridProc);
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -253,12 +249,8 @@ void TMainForm::CloseWindow() { DestroyWindow(hwnd_); }
 // Messages
 
 LRESULT CALLBACK TMainForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* self = static_cast<TMainForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = hwnd;
-    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TMainForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = win::WindowData<TMainForm>(hwnd, msg, lParam);
+  if (msg == WM_NCCREATE) self->hwnd_ = hwnd;
   return self ? self->OnMessage(msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
