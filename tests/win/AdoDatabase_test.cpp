@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <objbase.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include "links/ConnString.h"
 #include "links/LinkCheck.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/ProcessFigures.h"
 
 namespace teshmar {
 namespace {
@@ -69,43 +69,17 @@ TEST_F(AdoTest, FailedOpenCarriesTheProviderTextAndLeavesTheConnectionClosed) {
   query->Close();
 }
 
-struct ProcessFigures {
-  DWORD handleCount = 0;  // GetProcessHandleCount; Wine answers 0
-  DWORD liveHandles = 0;  // handle values that name an object, found by probing
-  SIZE_T privateBytes = 0;
-};
-
-ProcessFigures Measure() {
-  ProcessFigures figures;
-  GetProcessHandleCount(GetCurrentProcess(), &figures.handleCount);
-  for (ULONG_PTR value = 4; value < 0x20000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++figures.liveHandles;
-  }
-  PROCESS_MEMORY_COUNTERS_EX counters{};
-  counters.cb = sizeof counters;
-  GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-  // Wine fills only the short record; its PagefileUsage is the same commit charge.
-  figures.privateBytes = counters.cb == sizeof counters && counters.PrivateUsage ? counters.PrivateUsage
-                                                                                 : counters.PagefileUsage;
-  return figures;
-}
-
 TEST_F(AdoTest, AThousandFailedChecksLeaveHandlesAndMemoryFlat) {
   auto database = CreateAdoDatabase();
   testing::FakeMessageBoxes boxes;
   auto check = [&] { return CheckLink(*database, boxes, 1, kStoreLink, DatabaseKind::Store); };
   for (int i = 0; i < 50; ++i) check();  // the first checks load ADO and its helpers for good
-  const ProcessFigures before = Measure();
+  const auto before = testing::ProcessFigures::Measure();
   int failures = 0;
   for (int i = 0; i < 1000; ++i) failures += check().ok ? 0 : 1;
-  const ProcessFigures after = Measure();
+  const auto after = testing::ProcessFigures::Measure();
 
-  std::printf("1000 checks: GetProcessHandleCount %lu -> %lu, live handles %lu -> %lu, private bytes %llu -> %llu (%+lld)\n",
-              static_cast<unsigned long>(before.handleCount), static_cast<unsigned long>(after.handleCount),
-              static_cast<unsigned long>(before.liveHandles), static_cast<unsigned long>(after.liveHandles),
-              static_cast<unsigned long long>(before.privateBytes), static_cast<unsigned long long>(after.privateBytes),
-              static_cast<long long>(after.privateBytes) - static_cast<long long>(before.privateBytes));
+  testing::ProcessFigures::Print("1000 failed checks", before, after);
   EXPECT_EQ(failures, 1000);
   EXPECT_TRUE(boxes.shown.empty());
   // A leaked handle per check would show as a thousand handles; one leaked ADO connection object

@@ -2,3 +2,19 @@ teshmar_add_gtest(NAME ado_test WINDOWS_ONLY
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/AdoDatabase_test.cpp
   LIBS teshmar_ado teshmar_links_db psapi
   TIMEOUT 900)
+
+# ADO against a live provider, where Debian's unixODBC and SQLite ODBC driver are installed:
+# Wine's MSDASQL hands the connection to unixODBC, which reads the odbc.ini written here.
+set(_teshmar_sqlite_odbc /usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so)
+if(WIN32 AND TESHMAR_TESTS_RUN AND EXISTS ${_teshmar_sqlite_odbc} AND EXISTS /usr/lib/x86_64-linux-gnu/libodbc.so.2)
+  teshmar_add_gtest(NAME ado_odbc_test WINDOWS_ONLY
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/AdoOdbc_test.cpp
+    LIBS teshmar_ado teshmar_links_db psapi)
+  set(_teshmar_odbc_dir ${CMAKE_CURRENT_BINARY_DIR}/ado_odbc)
+  # Wine 8's MSDASQL connects without passing the source's name, so unixODBC takes [Default].
+  file(WRITE ${_teshmar_odbc_dir}/odbc.ini
+    "[TeshmarTest]\nDriver=${_teshmar_sqlite_odbc}\nDatabase=${_teshmar_odbc_dir}/store.db\n\n"
+    "[Default]\nDriver=${_teshmar_sqlite_odbc}\nDatabase=${_teshmar_odbc_dir}/store.db\n")
+  set_tests_properties(ado_odbc_test PROPERTIES
+    ENVIRONMENT "TESHMAR_ODBC_TEST=1;ODBCINI=${_teshmar_odbc_dir}/odbc.ini")
+endif()
