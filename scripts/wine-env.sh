@@ -21,10 +21,8 @@ teshmar_wine_prefix() {
     [[ -f "$ready" ]] && exit 0
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
-    # Wine does not always find its own fonts (Marlett draws the caption buttons); the prefix gets copies.
-    if [[ -d /usr/share/wine/fonts ]]; then
-      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    fi
+    # Wine does not find its own Marlett, which draws the caption buttons; the prefix gets a copy.
+    cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     local reg="$TESHMAR_BUILD_ROOT/teshmar-prefix.reg"
     # regedit reads UTF-16 files with a byte-order mark, which carries the Chinese face names.
     {
