@@ -1,0 +1,12 @@
+# libFuzzer over the settings file's parser and writer (clang only).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  add_executable(ini_fuzz ${CMAKE_CURRENT_LIST_DIR}/IniDocument_fuzz.cpp)
+  target_link_libraries(ini_fuzz PRIVATE teshmar_settings)
+  target_compile_options(ini_fuzz PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
+  target_link_options(ini_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
+  set(_ini_corpus ${CMAKE_CURRENT_BINARY_DIR}/ini_corpus)
+  file(MAKE_DIRECTORY ${_ini_corpus})
+  add_test(NAME ini_fuzz_short
+    COMMAND ini_fuzz -max_total_time=15 -seed=1 -print_final_stats=1 ${_ini_corpus} ${CMAKE_CURRENT_LIST_DIR}/corpus/ini)
+  set_tests_properties(ini_fuzz_short PROPERTIES TIMEOUT 120 LABELS fuzz)
+endif()
