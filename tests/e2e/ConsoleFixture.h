@@ -60,6 +60,13 @@ class ConsoleTest : public ::testing::Test {
     return WaitUntil([&] { return driver::WindowText(VersionMemo(main)) == "Quorvan程序版本号: 【140120】"; });
   }
 
+  // Starts the console normally and waits for its first show; nullptr when it did not come.
+  HWND StartShown(driver::Process& console) {
+    console = Start();
+    HWND main = WaitMainWindow(console);
+    return main && WaitFirstShow(main) ? main : nullptr;
+  }
+
   void Screenshot(const std::string& name) {
     driver::SavePng(driver::CaptureScreen(), driver::UnixToWinePath(std::string(TESHMAR_SCREENSHOT_DIR) + "/" + name));
   }

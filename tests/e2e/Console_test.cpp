@@ -18,10 +18,9 @@ TEST_F(ConsoleTest, StartsWithItsMainWindowAndWritesTheVersionBesideItself) {
       "[Other]\r\nKey = value \r\n";
   ProgramPath();
   sandbox_.WriteFile("Quorvan.ini", before);
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   EXPECT_EQ(WindowText(main), "Teshmar");
   RECT client{};
   GetClientRect(main, &client);
@@ -42,10 +41,9 @@ TEST_F(ConsoleTest, StartsWithItsMainWindowAndWritesTheVersionBesideItself) {
 }
 
 TEST_F(ConsoleTest, ASecondLaunchSaysSoAndLeavesTheFirstAlone) {
-  Process first = Start();
-  HWND main = WaitMainWindow(first);
+  Process first;
+  HWND main = StartShown(first);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
 
   Process second = Start();
   HWND box = WaitMessageBox(second);
@@ -85,10 +83,9 @@ TEST_F(ConsoleTest, AWrongShortDateFormatIsRewrittenAndTheRunEndsByItself) {
 }
 
 TEST_F(ConsoleTest, MinimiseGoesToTheTrayAndTheIconBringsItBack) {
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   EXPECT_FALSE(TrayIconExists(main, kTrayId));
 
   for (int round = 0; round < 2; ++round) {
@@ -107,10 +104,9 @@ TEST_F(ConsoleTest, MinimiseGoesToTheTrayAndTheIconBringsItBack) {
 }
 
 TEST_F(ConsoleTest, RestoreMessageFromAnotherProcessKeepsTheTrayIcon) {
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   ASSERT_TRUE(PostMinimise(main));
   ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
   Screenshot("tray.png");
@@ -133,10 +129,9 @@ TEST_F(ConsoleTest, AMinimisedLaunchGoesStraightToTheTrayAndShowsWhenRestored) {
 }
 
 TEST_F(ConsoleTest, TheTrayMenuCloseEndsAtOnce) {
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   ASSERT_TRUE(PostMinimise(main));
   ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId); }));
   // A right click opens the menu at the mouse: "主界面", a separator, "关闭".
@@ -152,10 +147,9 @@ TEST_F(ConsoleTest, TheTrayMenuCloseEndsAtOnce) {
 }
 
 TEST_F(ConsoleTest, TheCloseButtonAsksAndCancelKeepsTheConsoleRunning) {
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   Screenshot("main-basic.png");
 
   ASSERT_TRUE(PressButton(main, "关闭"));
@@ -178,10 +172,9 @@ TEST_F(ConsoleTest, TheCloseButtonAsksAndCancelKeepsTheConsoleRunning) {
 }
 
 TEST_F(ConsoleTest, TheVersionPageShowsOneVersionLineAndNeedsNoUpdate) {
-  Process console = Start();
-  HWND main = WaitMainWindow(console);
+  Process console;
+  HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFirstShow(main));
   HWND tabs = nullptr;
   for (const auto& control : ChildControls(main)) {
     if (control.className == "TRzPageControl") tabs = control.hwnd;
