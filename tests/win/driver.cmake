@@ -16,3 +16,9 @@ if(WIN32)
     TESHMAR_DRIVER_CLI="$<TARGET_FILE:teshmar-driver>"
     TESHMAR_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
 endif()
+
+# Windows on the one Wine desktop would cover each other's screenshots: tests that show
+# windows take this lock so they run one at a time (pure logic tests still run alongside).
+if(TEST driver_test)
+  set_tests_properties(driver_test PROPERTIES RESOURCE_LOCK wine_desktop)
+endif()

@@ -49,5 +49,18 @@ TEST(DriverCli, DrivesTheTargetWindow) {
   EXPECT_EQ(t.process.WaitExit(0), 11u);
 }
 
+TEST(DriverCli, LaunchesADetachedProgramWithItsOwnArguments) {
+  ASSERT_EQ(RunCli({"launch", TargetPath(), "--dir", "C:\\", "--show", "1", "--", "--caption", "命令行 启动",
+                    "--exit-code", "13"}),
+            0u);
+  const HWND window = WaitForWindow({"命令行 启动", "", 0, false}, kWaitMs);
+  ASSERT_NE(window, nullptr);
+  const DWORD pid = ProcessOfWindow(window);
+  Process owned(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE, pid), pid);
+  ASSERT_NE(owned.Handle(), nullptr);
+  EXPECT_EQ(RunCli({"press", "--caption", "命令行 启动", "--id", "101"}), 0u);
+  EXPECT_EQ(owned.WaitExit(kWaitMs), 13u);
+}
+
 }  // namespace
 }  // namespace teshmar::driver

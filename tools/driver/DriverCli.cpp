@@ -18,7 +18,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: teshmar-driver COMMAND [options]\n"
     "window options: --hwnd H | [--caption T] [--class C] [--pid N] [--hidden] [--timeout MS]\n"
-    "  launch PROGRAM [ARG...] [--dir D] [--show N]   start detached, print the process id\n"
+    "  launch PROGRAM [--dir D] [--show N] [-- ARG...]   start detached, print the process id\n"
     "  wait-window                  print handle, process id, class and caption of the window\n"
     "  texts                        print the window and every child: handle id class visible enabled rect text\n"
     "  press (--id N | --button T)  click a button of the window (BM_CLICK, posted)\n"
@@ -65,6 +65,10 @@ Args Parse(const std::vector<std::string>& argv) {
   args.command = argv[1];
   for (std::size_t i = 2; i < argv.size(); ++i) {
     const std::string& a = argv[i];
+    if (a == "--") {  // the rest goes to the launched program unread
+      args.positional.insert(args.positional.end(), argv.begin() + static_cast<std::ptrdiff_t>(i) + 1, argv.end());
+      break;
+    }
     if (a == "--hidden") {
       args.options.emplace(a.substr(2), std::string());  // a flag: present, no value
     } else if (a.starts_with("--")) {

@@ -78,15 +78,42 @@ Process Launch(const LaunchOptions& options) {
   std::wstring line = win::Widen(BuildCommandLine(options.program, options.args));
   const std::wstring program = win::Widen(options.program);
   const std::wstring dir = win::Widen(options.workingDir);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(options.showState);
-  PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.empty() ? nullptr : dir.c_str(), &startup, &info)) {
-    ThrowLastError("cannot start " + options.program);
+  STARTUPINFOEXW startup{};
+  startup.StartupInfo.cb = sizeof startup;
+  startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+  startup.StartupInfo.wShowWindow = static_cast<WORD>(options.showState);
+
+  // Only the NUL handle is inherited: the driver's own standard handles must not reach the
+  // child, or under Wine the child keeps the driver's output pipe open after the driver ends.
+  HANDLE nul = INVALID_HANDLE_VALUE;
+  std::vector<char> attributeBuffer;
+  DWORD flags = 0;
+  if (!options.inheritStdio) {
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                      OPEN_EXISTING, 0, nullptr);
+    if (nul == INVALID_HANDLE_VALUE) ThrowLastError("cannot open NUL");
+    startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = startup.StartupInfo.hStdOutput = startup.StartupInfo.hStdError = nul;
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributeBuffer.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributeBuffer.data());
+    if (InitializeProcThreadAttributeList(list, 1, 0, &size) &&
+        UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &nul, sizeof nul, nullptr, nullptr)) {
+      startup.lpAttributeList = list;
+      flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
   }
+  PROCESS_INFORMATION info{};
+  const BOOL started =
+      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, flags, nullptr,
+                     dir.empty() ? nullptr : dir.c_str(), &startup.StartupInfo, &info);
+  const DWORD error = GetLastError();
+  if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
+  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  SetLastError(error);
+  if (!started) ThrowLastError("cannot start " + options.program);
   CloseHandle(info.hThread);
   return Process(info.hProcess, info.dwProcessId);
 }

@@ -13,6 +13,9 @@ struct LaunchOptions {
   std::vector<std::string> args;  // quoted as the C runtime splits them
   std::string workingDir;         // empty: the driver's own
   int showState = SW_SHOWNORMAL;  // STARTUPINFO.wShowWindow, e.g. SW_SHOWMINNOACTIVE
+  // False: the program's standard handles go to NUL. Under Wine a child otherwise holds the
+  // driver's stdout pipe open, and whoever reads that pipe (a shell, CTest) waits for the child.
+  bool inheritStdio = false;
 };
 
 // A started process. Move-only; the destructor kills it (TerminateProcess and wait) unless it exited.
