@@ -11,6 +11,10 @@ if(WIN32)
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/WinControls_test.cpp
     LIBS teshmar_win teshmar_png
     TIMEOUT 300)
+  if(TESHMAR_TESTS_RUN)
+    # Both read the screen and move the mouse: never beside another test that does.
+    set_tests_properties(message_windows_test win_controls_test PROPERTIES RESOURCE_LOCK wine_desktop)
+  endif()
 endif()
 
 # The figure for ShowProgressWindow's time, with and without the opening outline (run by hand).
