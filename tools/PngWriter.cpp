@@ -47,10 +47,16 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
 
 std::uint32_t Adler32(std::span<const std::uint8_t> bytes) {
   constexpr std::uint32_t kMod = 65521;
+  // 5552 bytes is the longest run whose sums cannot overflow 32 bits before the modulo.
+  constexpr std::size_t kRun = 5552;
   std::uint32_t a = 1, b = 0;
-  for (std::uint8_t v : bytes) {
-    a = (a + v) % kMod;
-    b = (b + a) % kMod;
+  for (std::size_t at = 0; at < bytes.size(); at += kRun) {
+    for (std::uint8_t v : bytes.subspan(at, std::min(kRun, bytes.size() - at))) {
+      a += v;
+      b += a;
+    }
+    a %= kMod;
+    b %= kMod;
   }
   return (b << 16) | a;
 }
