@@ -12,7 +12,8 @@ enum class Delivery { Post, Send };
 
 // Clicks a button of `window` (any descendant) with BM_CLICK. By control id (IDOK 1, IDCANCEL 2
 // in message boxes) or by caption (compared with and without its '&' mnemonic markers).
-// False when no such button exists or the message could not be delivered.
+// False when no such button exists or the message could not be delivered; with Delivery::Send
+// also when the click did not return in time (e.g. it opened a modal window), so prefer Post.
 bool PressButton(HWND window, int id, Delivery how = Delivery::Post, DWORD timeoutMs = 2000);
 bool PressButton(HWND window, const std::string& caption, Delivery how = Delivery::Post, DWORD timeoutMs = 2000);
 
