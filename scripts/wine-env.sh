@@ -14,12 +14,16 @@ export XDG_DATA_HOME="$TESHMAR_BUILD_ROOT/xdg-data"
 
 teshmar_wine_prefix() {
   mkdir -p "$TESHMAR_BUILD_ROOT"
-  local ready="$WINEPREFIX/.teshmar-ready"
+  local here settings ready
+  here="$(dirname "${BASH_SOURCE[0]}")"
+  # The prefix is set up again whenever its settings change.
+  settings=$(cat "$here/wine-prefix.reg" "${BASH_SOURCE[0]}" | sha256sum | cut -c1-16)
+  ready="$WINEPREFIX/.teshmar-ready-$settings"
   [[ -f "$ready" ]] && return 0
   (
     flock 9
     [[ -f "$ready" ]] && exit 0
-    wineboot -i >/dev/null 2>&1 || true
+    [[ -f "$WINEPREFIX/system.reg" ]] || wineboot -i >/dev/null 2>&1 || true
     wineserver -w || true
     # Wine does not find its own Marlett, which draws the caption buttons; the prefix gets a copy.
     cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
@@ -27,10 +31,11 @@ teshmar_wine_prefix() {
     # regedit reads UTF-16 files with a byte-order mark, which carries the Chinese face names.
     {
       printf '\xef\xbb\xbf'
-      cat "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.reg"
+      cat "$here/wine-prefix.reg"
     } | iconv -f UTF-8 -t UTF-16 > "$reg"
     wine regedit /S "$reg" >/dev/null 2>&1
     wineserver -w || true
+    rm -f "$WINEPREFIX"/.teshmar-ready*
     touch "$ready"
   ) 9> "$TESHMAR_BUILD_ROOT/wine-prefix.lock"
 }
