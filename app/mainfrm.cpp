@@ -95,14 +95,7 @@ TMainForm::~TMainForm() {
 }
 
 bool TMainForm::Create() {
-  WNDCLASSEXW wc{sizeof wc};
-  wc.lpfnWndProc = WndProc;
-  wc.hInstance = instance_;
-  wc.hIcon = LoadIconW(instance_, L"MAINICON");
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = kClassName;
-  RegisterClassExW(&wc);
+  win::RegisterWindowClass(kClassName, WndProc, GetSysColorBrush(COLOR_BTNFACE));
   win::RegisterWindowClass(kGridClass, GridProc);
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;

@@ -3,7 +3,7 @@
 
 namespace teshmar::win {
 
-// Registers a window class of this module with an arrow cursor (and `background` as its class
+// Registers a window class of this module with the program's icon "MAINICON", an arrow cursor (and `background` as its class
 // brush, none by default); a class that is already registered counts as success.
 bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr);
 
