@@ -7,9 +7,20 @@ namespace teshmar {
 
 namespace {
 
-const std::string kUtf8Bom = "\xEF\xBB\xBF";
-const std::string kUtf16LeBom = "\xFF\xFE";
-const std::string kUtf16BeBom = "\xFE\xFF";
+// The byte-order mark each encoding starts with; code page 936 has none.
+std::string_view Bom(IniEncoding e) {
+  switch (e) {
+    case IniEncoding::Utf8Bom:
+      return "\xEF\xBB\xBF";
+    case IniEncoding::Utf16Le:
+      return "\xFF\xFE";
+    case IniEncoding::Utf16Be:
+      return "\xFE\xFF";
+    case IniEncoding::Cp936:
+      break;
+  }
+  return {};
+}
 
 std::string SwapPairs(std::string_view bytes) {
   std::string out(bytes);
@@ -56,15 +67,12 @@ bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::s
 
 IniDocument IniDocument::Parse(std::string_view bytes) {
   IniDocument doc;
-  if (bytes.substr(0, 3) == kUtf8Bom) {
-    doc.encoding_ = IniEncoding::Utf8Bom;
-    bytes.remove_prefix(3);
-  } else if (bytes.substr(0, 2) == kUtf16LeBom) {
-    doc.encoding_ = IniEncoding::Utf16Le;
-    bytes.remove_prefix(2);
-  } else if (bytes.substr(0, 2) == kUtf16BeBom) {
-    doc.encoding_ = IniEncoding::Utf16Be;
-    bytes.remove_prefix(2);
+  for (IniEncoding e : {IniEncoding::Utf8Bom, IniEncoding::Utf16Le, IniEncoding::Utf16Be}) {
+    if (bytes.substr(0, Bom(e).size()) == Bom(e)) {
+      doc.encoding_ = e;
+      bytes.remove_prefix(Bom(e).size());
+      break;
+    }
   }
   const size_t unit = UnitSize(doc.encoding_);
   bool newlineSeen = false;
@@ -111,20 +119,7 @@ std::optional<std::string> IniDocument::Decode(std::string_view content) const {
 }
 
 std::string IniDocument::Serialize() const {
-  std::string out;
-  switch (encoding_) {
-    case IniEncoding::Utf8Bom:
-      out = kUtf8Bom;
-      break;
-    case IniEncoding::Utf16Le:
-      out = kUtf16LeBom;
-      break;
-    case IniEncoding::Utf16Be:
-      out = kUtf16BeBom;
-      break;
-    case IniEncoding::Cp936:
-      break;
-  }
+  std::string out(Bom(encoding_));
   for (const auto& line : lines_) out += line.raw;
   return out;
 }
