@@ -55,7 +55,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   InitCommonControlsEx(&controls);
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
-  int exitCode = 0;
   {
     ProgramSettings programSettings(settings);
     app::TMainForm mainForm(instance, boxes, programSettings, refreshMinutes);
@@ -75,5 +74,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
   }
   if (SUCCEEDED(com)) CoUninitialize();
-  return exitCode;
+  return 0;
 }
