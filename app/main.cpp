@@ -2,6 +2,7 @@
 #include <objbase.h>
 #include <commctrl.h>
 
+#include "app/DatabaseFactory.h"
 #include "app/Startup.h"
 #include "app/WinServices.h"
 #include "app/mainfrm.h"
@@ -56,6 +57,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
   {
+    // Made after COM, released before it ends.
+    std::unique_ptr<IDatabase> database = CreateConsoleDatabase();
     ProgramSettings programSettings(settings);
     app::TMainForm mainForm(instance, boxes, programSettings, refreshMinutes);
     if (mainForm.Create()) {

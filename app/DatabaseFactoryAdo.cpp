@@ -1,0 +1,8 @@
+#include "app/DatabaseFactory.h"
+#include "links/AdoDatabase.h"
+
+namespace teshmar {
+
+std::unique_ptr<IDatabase> CreateConsoleDatabase() { return CreateAdoDatabase(); }
+
+}  // namespace teshmar
