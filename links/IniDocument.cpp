@@ -42,6 +42,34 @@ bool UnitIs(std::string_view bytes, size_t i, IniEncoding e, char c) {
   }
 }
 
+// The code unit at byte offset i as a number.
+unsigned UnitAt(std::string_view bytes, size_t i, IniEncoding e) {
+  auto b = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  switch (e) {
+    case IniEncoding::Utf16Le:
+      return b(i) | (b(i + 1) << 8);
+    case IniEncoding::Utf16Be:
+      return (b(i) << 8) | b(i + 1);
+    default:
+      return b(i);
+  }
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+std::string Unquote(std::string value) {
+  if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front()) return value.substr(1, value.size() - 2);
+  return value;
+}
+
+// Whether a value written as it is would read back otherwise.
+bool NeedsQuotes(std::string_view value) {
+  if (value.empty()) return false;
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  return blank(value.front()) || blank(value.back()) ||
+         (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front());
+}
+
 struct KeyLine {
   std::string key;
   std::string value;
@@ -61,7 +89,7 @@ std::optional<KeyLine> ParseKeyLine(const std::string& text) {
   return KeyLine{TrimControl(std::string_view(text).substr(0, eq)), TrimControl(std::string_view(text).substr(eq + 1))};
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool BreaksLine(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
 }  // namespace
 
@@ -77,8 +105,9 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   const size_t unit = UnitSize(doc.encoding_);
   bool newlineSeen = false;
   size_t start = 0;
-  // A trailing odd byte of a UTF-16 file is kept in the last line's raw bytes.
   const size_t scanEnd = bytes.size() - bytes.size() % unit;
+  doc.tail_ = std::string(bytes.substr(scanEnd));
+  bytes = bytes.substr(0, scanEnd);
   for (size_t i = 0; i < scanEnd; i += unit) {
     if (!UnitIs(bytes, i, doc.encoding_, '\n')) continue;
     size_t contentEnd = i;
@@ -89,12 +118,14 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
       newlineSeen = true;
     }
     std::string_view content = bytes.substr(start, contentEnd - start);
-    doc.lines_.push_back({std::string(bytes.substr(start, i + unit - start)), doc.Decode(content)});
+    auto text = doc.Decode(content);
+    doc.lines_.push_back({std::string(bytes.substr(start, i + unit - start)), text, doc.IsHeader(content)});
     start = i + unit;
   }
   if (start < bytes.size()) {
     std::string_view content = bytes.substr(start);
-    doc.lines_.push_back({std::string(content), doc.Decode(content)});
+    auto text = doc.Decode(content);
+    doc.lines_.push_back({std::string(content), text, doc.IsHeader(content)});
   }
   return doc;
 }
@@ -118,10 +149,24 @@ std::optional<std::string> IniDocument::Decode(std::string_view content) const {
   return text;
 }
 
+bool IniDocument::IsHeader(std::string_view raw) const {
+  // The brackets on the raw code units decide, whatever lies between them: a name that is not
+  // valid text (or hides its "]" in a double-byte character) still ends the section above, so its
+  // keys are never taken for keys of that section.
+  const size_t unit = UnitSize(encoding_);
+  size_t i = 0;
+  while (i + unit <= raw.size() && UnitAt(raw, i, encoding_) <= 32) i += unit;
+  if (i + unit > raw.size() || UnitAt(raw, i, encoding_) != '[') return false;
+  for (i += unit; i + unit <= raw.size(); i += unit) {
+    if (UnitAt(raw, i, encoding_) == ']') return true;
+  }
+  return false;
+}
+
 std::string IniDocument::Serialize() const {
   std::string out(Bom(encoding_));
   for (const auto& line : lines_) out += line.raw;
-  return out;
+  return out + tail_;
 }
 
 std::optional<IniDocument::Line> IniDocument::MakeLine(std::string_view text) const {
@@ -142,16 +187,17 @@ std::optional<IniDocument::Line> IniDocument::MakeLine(std::string_view text) co
       break;
   }
   if (!raw) return std::nullopt;
-  return Line{*raw, std::string(text)};
+  bool header = IsHeader(*raw);
+  return Line{std::move(*raw), std::string(text), header};
 }
 
 std::optional<IniDocument::SectionSpan> IniDocument::FindSection(std::string_view section, size_t from) const {
   for (size_t i = from; i < lines_.size(); ++i) {
-    if (!lines_[i].text) continue;
+    if (!lines_[i].header || !lines_[i].text) continue;
     auto name = HeaderName(*lines_[i].text);
     if (!name || !EqualsIgnoreAsciiCase(*name, section)) continue;
     size_t end = i + 1;
-    while (end < lines_.size() && !(lines_[end].text && HeaderName(*lines_[end].text))) ++end;
+    while (end < lines_.size() && !lines_[end].header) ++end;
     return SectionSpan{i, end};
   }
   return std::nullopt;
@@ -163,8 +209,49 @@ std::optional<std::string> IniDocument::Get(std::string_view section, std::strin
   for (size_t i = span->header + 1; i < span->end; ++i) {
     if (!lines_[i].text) continue;
     auto kv = ParseKeyLine(*lines_[i].text);
-    if (kv && EqualsIgnoreAsciiCase(kv->key, key)) return kv->value;
+    if (kv && EqualsIgnoreAsciiCase(kv->key, key)) return Unquote(kv->value);
   }
+  return std::nullopt;
+}
+
+bool IniDocument::HasSection(std::string_view section) const { return FindSection(section).has_value(); }
+
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (const auto& line : lines_) {
+    if (!line.header || !line.text) continue;
+    if (auto name = HeaderName(*line.text)) names.push_back(*name);
+  }
+  return names;
+}
+
+std::vector<IniKey> IniDocument::Keys() const {
+  std::vector<IniKey> keys;
+  std::vector<std::string> seen;
+  std::optional<std::string> section;  // the section the lines belong to, when a lookup reaches it
+  for (const auto& line : lines_) {
+    if (line.header) {
+      section.reset();
+      auto name = line.text ? HeaderName(*line.text) : std::nullopt;
+      if (!name) continue;
+      bool repeated = false;
+      for (const auto& s : seen) repeated = repeated || EqualsIgnoreAsciiCase(s, *name);
+      if (repeated) continue;
+      seen.push_back(*name);
+      section = *name;
+      continue;
+    }
+    if (!section || !line.text) continue;
+    if (auto kv = ParseKeyLine(*line.text)) keys.push_back({*section, kv->key, Unquote(kv->value)});
+  }
+  return keys;
+}
+
+std::optional<size_t> IniDocument::FirstUndecodableLine() const {
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (!lines_[i].text) return i + 1;
+  }
+  if (!tail_.empty()) return lines_.size() + 1;
   return std::nullopt;
 }
 
@@ -178,19 +265,25 @@ void IniDocument::EnsureLastLineTerminated() {
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
+  if (BreaksLine(section) || BreaksLine(key) || BreaksLine(value)) return false;
+  // Names that would read back as another section or key.
+  if (section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) return false;
+  if (TrimControl(section) != section || TrimControl(key) != key || key.empty() || key.front() == '[') return false;
+  const std::string stored = NeedsQuotes(value) ? "\"" + std::string(value) + "\"" : std::string(value);
   auto span = FindSection(section);
   if (span) {
     for (size_t i = span->header + 1; i < span->end; ++i) {
       if (!lines_[i].text) continue;
       auto kv = ParseKeyLine(*lines_[i].text);
       if (!kv || !EqualsIgnoreAsciiCase(kv->key, key)) continue;
-      auto line = MakeLine(kv->key + "=" + std::string(value));
+      // Already stored: the line keeps its bytes, and the file need not be written at all.
+      if (Unquote(kv->value) == value) return true;
+      auto line = MakeLine(kv->key + "=" + stored);
       if (!line) return false;
       lines_[i] = std::move(*line);
       return true;
     }
-    auto line = MakeLine(std::string(key) + "=" + std::string(value));
+    auto line = MakeLine(std::string(key) + "=" + stored);
     if (!line) return false;
     // New keys go after the section's last non-blank line, so blank lines between sections stay.
     size_t at = span->header + 1;
@@ -202,7 +295,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     return true;
   }
   auto header = MakeLine("[" + std::string(section) + "]");
-  auto line = MakeLine(std::string(key) + "=" + std::string(value));
+  auto line = MakeLine(std::string(key) + "=" + stored);
   if (!header || !line) return false;
   EnsureLastLineTerminated();
   lines_.push_back(std::move(*header));

@@ -24,6 +24,9 @@ class IEntryLinks {
   // Throws SettingsWriteError ("Unable to write to <path>") when the platform refuses the write.
   virtual void WriteEntryLink(int entryNo, const LinkSettings& link) = 0;
   virtual void EraseEntryLink(int entryNo) = 0;
+  // Erases the links of every entry number above `count` in one write, so that an entry added
+  // later under such a number starts without another site's link. Throws as WriteEntryLink does.
+  virtual void EraseEntryLinksAbove(int count) = 0;
 };
 
 }  // namespace teshmar

@@ -28,15 +28,19 @@ IniDocument SettingsFile::LoadForReading() {
   return IniDocument::Parse(read.status == FileRead::Status::Ok ? read.bytes : std::string());
 }
 
-IniDocument SettingsFile::LoadForWriting() {
-  // Writing over a file that exists but cannot be read would lose everything in it.
-  FileRead read = ops_.Read(path_);
-  if (read.status == FileRead::Status::Unreadable) FailWrite();
-  return IniDocument::Parse(read.bytes);
+IniUpdate UpdateIniFile(IFileOps& ops, const std::string& path, const std::function<bool(IniDocument&)>& change) {
+  FileRead read = ops.Read(path);
+  if (read.status == FileRead::Status::Unreadable) return IniUpdate::Refused;
+  IniDocument doc = IniDocument::Parse(read.bytes);
+  if (!change(doc)) return IniUpdate::Refused;
+  std::string bytes = doc.Serialize();
+  // Nothing changed: leave the file (or its absence), its times and its permissions alone.
+  if (bytes == read.bytes) return IniUpdate::Unchanged;
+  return ReplaceFileContents(ops, path, bytes) ? IniUpdate::Stored : IniUpdate::Refused;
 }
 
-void SettingsFile::Store(const IniDocument& doc) {
-  if (!ReplaceFileContents(ops_, path_, doc.Serialize())) FailWrite();
+void SettingsFile::Update(const std::function<bool(IniDocument&)>& change) {
+  if (UpdateIniFile(ops_, path_, change) == IniUpdate::Refused) FailWrite();
 }
 
 void SettingsFile::FailWrite() const { throw SettingsWriteError("Unable to write to " + path_); }
@@ -67,25 +71,37 @@ std::string SettingsFile::ReadEntryDatabase(int entryNo) {
 }
 
 void SettingsFile::WriteEntryLink(int entryNo, const LinkSettings& link) {
-  IniDocument doc = LoadForWriting();
   const std::string section = EntrySection(entryNo);
   const std::pair<const char*, std::string> keys[] = {
       {kServername, link.serverName}, {kPort, link.port},         {kDatabase, link.database},
       {kLogid, link.loginName},       {kLogpass, link.password}, {kConnType, std::to_string(link.connType)},
   };
   // All six keys go into one new copy of the file; a refusal leaves the old file as it was.
-  for (const auto& [key, value] : keys) {
-    if (!doc.Set(section, key, value)) FailWrite();
-  }
-  Store(doc);
+  Update([&](IniDocument& doc) {
+    for (const auto& [key, value] : keys) {
+      if (!doc.Set(section, key, value)) return false;
+    }
+    return true;
+  });
 }
 
 void SettingsFile::EraseEntryLink(int entryNo) {
-  IniDocument doc = LoadForWriting();
-  const std::string before = doc.Serialize();
-  doc.EraseSection(EntrySection(entryNo));
-  // Nothing to erase: leave the file (or its absence) alone.
-  if (doc.Serialize() != before) Store(doc);
+  Update([&](IniDocument& doc) {
+    doc.EraseSection(EntrySection(entryNo));
+    return true;
+  });
+}
+
+void SettingsFile::EraseEntryLinksAbove(int count) {
+  Update([&](IniDocument& doc) {
+    for (const std::string& name : doc.SectionNames()) {
+      // Only the sections an entry's link is read from: "Item" and its number without leading zeros.
+      if (name.size() < 5 || !EqualsIgnoreAsciiCase(name.substr(0, 4), "Item") || name[4] == '0') continue;
+      if (name.find_first_not_of("0123456789", 4) != std::string::npos || name.size() > 4 + 9) continue;
+      if (std::stoi(name.substr(4)) > count) doc.EraseSection(name);
+    }
+    return true;
+  });
 }
 
 std::string SettingsFile::ReadProgramValue(const std::string& key) {
@@ -93,9 +109,7 @@ std::string SettingsFile::ReadProgramValue(const std::string& key) {
 }
 
 void SettingsFile::WriteProgramValue(const std::string& key, const std::string& value) {
-  IniDocument doc = LoadForWriting();
-  if (!doc.Set(kProgramSection, key, value)) FailWrite();
-  Store(doc);
+  Update([&](IniDocument& doc) { return doc.Set(kProgramSection, key, value); });
 }
 
 int ParseRefreshInterval(const std::string& text) {

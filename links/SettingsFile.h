@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -13,6 +14,14 @@ class SettingsWriteError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// Load, change, store for a private-profile file: reads it, lets `change` edit it, and replaces
+// the whole file when its bytes changed. Unchanged: nothing was written (the value was already
+// stored, or there was nothing to change). Refused: the file exists but cannot be read (writing
+// over it would lose it), `change` answered false, or the platform refused the write; the file
+// is then as it was.
+enum class IniUpdate { Unchanged, Stored, Refused };
+IniUpdate UpdateIniFile(IFileOps& ops, const std::string& path, const std::function<bool(IniDocument&)>& change);
 
 // The settings file "Quorvan.ini" beside the program: one section "Item<N>" per entry and the
 // program-wide section "Quorvan". Nothing is cached: every call reads the file afresh, so a hand
@@ -35,6 +44,7 @@ class SettingsFile : public IEntryLinks {
   std::string ReadEntryDatabase(int entryNo) override;
   void WriteEntryLink(int entryNo, const LinkSettings& link) override;
   void EraseEntryLink(int entryNo) override;
+  void EraseEntryLinksAbove(int count) override;
 
   std::string ReadProgramValue(const std::string& key);
   void WriteProgramValue(const std::string& key, const std::string& value);
@@ -43,8 +53,7 @@ class SettingsFile : public IEntryLinks {
 
  private:
   IniDocument LoadForReading();
-  IniDocument LoadForWriting();
-  void Store(const IniDocument& doc);
+  void Update(const std::function<bool(IniDocument&)>& change);
   [[noreturn]] void FailWrite() const;
 
   IFileOps& ops_;

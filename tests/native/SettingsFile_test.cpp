@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "common/Cp936.h"
 #include "support/MemoryFileOps.h"
 
@@ -195,6 +197,289 @@ TEST_F(SettingsFileTest, NothingIsCachedBetweenCalls) {
   EXPECT_EQ(settings.ReadEntryDatabase(1), "first");
   Given("[Item1]\r\nDatabase=edited by hand\r\n");
   EXPECT_EQ(settings.ReadEntryDatabase(1), "edited by hand");
+}
+
+// A header whose name is not valid text in the file's encoding, or whose "]" a double-byte
+// character hides, still ends the section above it.
+TEST_F(SettingsFileTest, HeadersAreKnownByTheirBracketsWhateverTheNameHolds) {
+  const std::string utf8Name = "\xe9\x97\xa8\xe5\xba\x97";  // 门店 as UTF-8
+  struct Case {
+    const char* name;
+    bool utf16;
+    std::string header;  // as bytes of the file's encoding, terminator excluded
+  } cases[] = {
+      {"UTF-8 name in a code page 936 file", false, "[" + utf8Name + "]"},
+      {"UTF-8 name whose last byte pairs with the bracket", false, "[\xe5\xba\x97]"},
+      {"bytes that are no code page 936 at all", false, "  [\xff\xfe\x80]"},
+      {"an unpaired surrogate in a UTF-16 file", true, Utf8ToUtf16Le("[") + std::string("\x00\xd8", 2) + Utf8ToUtf16Le("]")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto enc = [&](const std::string& text) { return c.utf16 ? Utf8ToUtf16Le(text) : text; };
+    const std::string bom = c.utf16 ? "\xFF\xFE" : "";
+    const std::string above = enc("[Item1]\r\nServername=10.0.0.1\r\n");
+    const std::string odd = c.header + enc("\r\nDatabase=Other\r\nLogid=odd\r\n");
+    const std::string below = enc("[Item2]\r\nDatabase=Store02\r\n");
+    Given(bom + above + odd + below);
+
+    LinkSettings read = settings.ReadEntryLink(1);
+    EXPECT_EQ(read.serverName, "10.0.0.1");
+    EXPECT_EQ(read.database, "") << "a key of the odd section was read as a key of the section above";
+    EXPECT_EQ(read.loginName, "");
+    EXPECT_EQ(settings.ReadEntryDatabase(2), "Store02");
+
+    settings.WriteEntryLink(1, LinkSettings{"10.0.0.9", "1433", "Store01", "sa", "pw", 1});
+    EXPECT_EQ(File(), bom +
+                          enc("[Item1]\r\nServername=10.0.0.9\r\nPort=1433\r\nDatabase=Store01\r\nLogid=sa\r\n"
+                              "Logpass=pw\r\nConnType=1\r\n") +
+                          odd + below);
+    settings.EraseEntryLink(2);
+    EXPECT_EQ(File().substr(File().size() - odd.size()), odd);
+    EXPECT_EQ(settings.ReadEntryDatabase(1), "Store01");
+  }
+}
+
+TEST_F(SettingsFileTest, ValuesInQuotationMarksReadAsTheProfileFunctionsReadThem) {
+  struct Case {
+    const char* stored;
+    const char* read;
+  } cases[] = {
+      {"\"Store01\"", "Store01"},       {"'Store01'", "Store01"},     {"  \" spaced \"  ", " spaced "},
+      {"\"mixed'", "\"mixed'"},         {"\"open", "\"open"},         {"\"", "\""},
+      {"\"\"", ""},                     {"\"\"twice\"\"", "\"twice\""}, {"\"a\"b\"", "a\"b"},
+      {"Store\"01\"", "Store\"01\""},
+  };
+  for (const auto& c : cases) {
+    Given(std::string("[Item1]\r\nDatabase=") + c.stored + "\r\n");
+    EXPECT_EQ(settings.ReadEntryDatabase(1), c.read) << c.stored;
+    EXPECT_EQ(settings.ReadEntryLink(1).database, c.read) << c.stored;
+  }
+}
+
+TEST_F(SettingsFileTest, ValuesAreWrittenUnquotedUnlessTheyWouldNotReadBack) {
+  struct Case {
+    const char* value;
+    const char* line;
+  } cases[] = {
+      {"Store01", "Logpass=Store01"},
+      {"p\"w", "Logpass=p\"w"},
+      {" edge ", "Logpass=\" edge \""},
+      {"'quoted'", "Logpass=\"'quoted'\""},
+      {"\"", "Logpass=\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value);
+    ops.files.clear();
+    LinkSettings link;
+    link.password = c.value;
+    settings.WriteEntryLink(1, link);
+    EXPECT_NE(File().find(std::string(c.line) + "\r\n"), std::string::npos) << File();
+    EXPECT_EQ(settings.ReadEntryLink(1).password, c.value);
+  }
+}
+
+TEST_F(SettingsFileTest, AValueAlreadyStoredIsNotWrittenAgain) {
+  const LinkSettings link{"10.0.0.1", "1433", "Store01", "sa", "pw", 1};
+  struct Case {
+    const char* name;
+    std::string file;
+    std::function<void(SettingsFile&)> write;
+  } cases[] = {
+      {"version", "[Item1]\r\nDatabase=Store01\r\n[Quorvan]\r\nversion = 140120\r\n",
+       [](SettingsFile& s) { s.WriteProgramValue("version", "140120"); }},
+      {"a link saved again",
+       "[Item1]\r\nServername=10.0.0.1\r\nPort=1433\r\nDatabase=\"Store01\"\r\nLogid=sa\r\nLogpass=pw\r\nConnType=1\r\n",
+       [&](SettingsFile& s) { s.WriteEntryLink(1, link); }},
+      {"erasing a section that is not there", "[Item1]\r\nDatabase=Store01\r\n",
+       [](SettingsFile& s) { s.EraseEntryLink(3); }},
+      {"erasing above the highest entry", "[Item1]\r\nDatabase=Store01\r\n[Item02]\r\n",
+       [](SettingsFile& s) { s.EraseEntryLinksAbove(1); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MemoryFileOps files;
+    files.files[kPath] = c.file;
+    files.readOnly.insert(kPath);  // a write would be refused, and the test would see it
+    SettingsFile file(files, kPath);
+    EXPECT_NO_THROW(c.write(file));
+    EXPECT_TRUE(files.created.empty());
+    EXPECT_EQ(files.files.at(kPath), c.file);
+  }
+}
+
+TEST_F(SettingsFileTest, EraseAboveRemovesTheLinksOfHigherNumbersInOneWrite) {
+  Given(
+      "[Item1]\r\nDatabase=a\r\n[Quorvan]\r\nversion=1\r\n[Item3]\r\nDatabase=c\r\n[item12]\r\nDatabase=l\r\n"
+      "[Item2]\r\nDatabase=b\r\n[Item007]\r\nDatabase=padded\r\n[Item0]\r\n[Items]\r\n[Item3]\r\nDatabase=again\r\n");
+  settings.EraseEntryLinksAbove(2);
+  EXPECT_EQ(File(),
+            "[Item1]\r\nDatabase=a\r\n[Quorvan]\r\nversion=1\r\n[Item2]\r\nDatabase=b\r\n[Item007]\r\nDatabase=padded\r\n"
+            "[Item0]\r\n[Items]\r\n");
+  EXPECT_EQ(ops.created.size(), 1u);
+
+  settings.EraseEntryLinksAbove(0);
+  EXPECT_EQ(File(), "[Quorvan]\r\nversion=1\r\n[Item007]\r\nDatabase=padded\r\n[Item0]\r\n[Items]\r\n");
+
+  MemoryFileOps none;
+  SettingsFile absent(none, kPath);
+  absent.EraseEntryLinksAbove(0);
+  EXPECT_TRUE(none.files.empty());
+
+  ops.readOnly.insert(kPath);
+  Given("[Item5]\r\n");
+  EXPECT_THROW(settings.EraseEntryLinksAbove(1), SettingsWriteError);
+  EXPECT_EQ(File(), "[Item5]\r\n");
+}
+
+// A UTF-16 file with a stray byte at its end: lines added go before that byte, so they keep whole
+// code units and read back, every byte of the file stays, and a second start writes nothing.
+TEST_F(SettingsFileTest, AnOddLengthUtf16FileTakesWritesThatReadBack) {
+  const std::string le = "\xFF\xFE";
+  const std::string be = "\xFE\xFF";
+  auto swap = [](std::string s) {
+    for (size_t i = 0; i + 1 < s.size(); i += 2) std::swap(s[i], s[i + 1]);
+    return s;
+  };
+  struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"terminated, stray zero", le + Utf8ToUtf16Le("[Item1]\r\nDatabase=A\r\n") + std::string(1, '\0')},
+      {"unterminated last line", le + Utf8ToUtf16Le("[Item1]\r\nDatabase=A") + "x"},
+      {"byte-order mark and one byte", le + "x"},
+      {"big-endian", be + swap(Utf8ToUtf16Le("[Item1]\r\nDatabase=A\r\n")) + "x"},
+      {"a line appended at the odd offset before",
+       le + Utf8ToUtf16Le("[Item1]\r\nDatabase=A\r\n") + "x" + Utf8ToUtf16Le("[Quorvan]\r\nversion=140120\r\n")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Given(c.bytes);
+    const std::string databaseBefore = settings.ReadEntryDatabase(1);
+    settings.WriteProgramValue("version", "140120");
+    const std::string once = File();
+    EXPECT_EQ(settings.ReadProgramValue("version"), "140120");
+    EXPECT_EQ(settings.ReadEntryDatabase(1), databaseBefore);
+    EXPECT_EQ(once.size() % 2, 1u);
+    EXPECT_EQ(once.substr(0, c.bytes.size() - 1), c.bytes.substr(0, c.bytes.size() - 1)) << "a byte was lost";
+    EXPECT_EQ(once.back(), c.bytes.back());
+
+    settings.WriteProgramValue("version", "140120");
+    EXPECT_EQ(File(), once) << "the file grows at every start";
+    LinkSettings link;
+    link.database = "\xe9\x97\xa8\xe5\xba\x97";
+    settings.WriteEntryLink(2, link);
+    EXPECT_EQ(settings.ReadEntryLink(2), link);
+    EXPECT_EQ(settings.ReadProgramValue("version"), "140120");
+  }
+}
+
+TEST_F(SettingsFileTest, WritesUseATemporaryNamedForTheProcess) {
+  ops.processId = 777;
+  settings.WriteProgramValue("version", "1");
+  settings.WriteProgramValue("version", "2");
+  ASSERT_EQ(ops.created.size(), 2u);
+  EXPECT_EQ(ops.created[0].rfind(kPath + ".777-", 0), 0u) << ops.created[0];
+  EXPECT_EQ(ops.created[0].substr(ops.created[0].size() - 4), ".tmp");
+  EXPECT_NE(ops.created[0], ops.created[1]);
+  EXPECT_TRUE(ops.Others(kPath).empty());
+
+  MemoryFileOps other;
+  other.processId = 778;
+  SettingsFile second(other, kPath);
+  second.WriteProgramValue("version", "1");
+  EXPECT_EQ(other.created[0].rfind(kPath + ".778-", 0), 0u) << "two consoles of one folder share a temporary";
+  EXPECT_EQ(TemporaryPath("C:\\T\\Quorvan.ini", 12, 3), "C:\\T\\Quorvan.ini.12-3.tmp");
+}
+
+TEST_F(SettingsFileTest, AReplaceHeldByAScannerIsTriedAgainForAMoment) {
+  struct Case {
+    int busy;
+    bool stored;
+  } cases[] = {{1, true}, {3, true}, {100, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.busy);
+    MemoryFileOps files;
+    files.files[kPath] = "[Quorvan]\r\nversion=1\r\n";
+    files.busyReplaces = c.busy;
+    SettingsFile file(files, kPath);
+    if (c.stored) {
+      file.WriteProgramValue("version", "2");
+      EXPECT_EQ(files.files.at(kPath), "[Quorvan]\r\nversion=2\r\n");
+      EXPECT_EQ(files.pauses.size(), static_cast<size_t>(c.busy));
+    } else {
+      EXPECT_THROW(file.WriteProgramValue("version", "2"), SettingsWriteError);
+      EXPECT_EQ(files.files.at(kPath), "[Quorvan]\r\nversion=1\r\n");
+      int waited = 0;
+      for (int pause : files.pauses) waited += pause;
+      EXPECT_GT(waited, 0);
+      EXPECT_LE(waited, 1000) << "a refused save holds the console too long";
+    }
+    EXPECT_TRUE(files.Others(kPath).empty());
+  }
+  // A read-only file is no scanner: refused at once.
+  MemoryFileOps files;
+  files.files[kPath] = "[Quorvan]\r\nversion=1\r\n";
+  files.readOnly.insert(kPath);
+  SettingsFile file(files, kPath);
+  EXPECT_THROW(file.WriteProgramValue("version", "2"), SettingsWriteError);
+  EXPECT_TRUE(files.pauses.empty());
+}
+
+TEST_F(SettingsFileTest, AFolderThatTakesNoNewFileGetsTheFileRewrittenInPlace) {
+  ops.refuseCreate = true;
+  Given("; mine\r\n[Item1]\r\nDatabase=Store01\r\n");
+  settings.WriteProgramValue("version", "140120");
+  EXPECT_EQ(File(), "; mine\r\n[Item1]\r\nDatabase=Store01\r\n[Quorvan]\r\nversion=140120\r\n");
+  EXPECT_EQ(ops.inPlaceWrites, 1);
+  EXPECT_TRUE(ops.Others(kPath).empty());
+
+  // Nothing to rewrite, or a file that may not be written: refused as before.
+  ops.readOnly.insert(kPath);
+  EXPECT_THROW(settings.WriteProgramValue("version", "2"), SettingsWriteError);
+  EXPECT_EQ(settings.ReadProgramValue("version"), "140120");
+  MemoryFileOps none;
+  none.refuseCreate = true;
+  SettingsFile absent(none, kPath);
+  EXPECT_THROW(absent.WriteProgramValue("version", "1"), SettingsWriteError);
+  EXPECT_TRUE(none.files.empty());
+}
+
+TEST(StaleTemporaries, OnlyThoseNoRunningWriteCanOwnAreRemoved) {
+  const std::string dir = "C:\\Teshmar";
+  const std::string path = dir + "\\Quorvan.ini";
+  constexpr long long kMinute = 60, kDay = 24 * 60 * 60;
+  struct Case {
+    std::string name;
+    long long age;
+    bool removed;
+  } cases[] = {
+      {"Quorvan.ini.4242-1.tmp", 10 * kMinute, false},  // this process's own
+      {"Quorvan.ini.100-3.tmp", 10 * kMinute, true},  // its process has ended
+      {"QUORVAN.INI.100-4.TMP", 10 * kMinute, true},
+      {"Quorvan.ini.100-5.tmp", 30, false},           // too fresh: maybe a console on another machine
+      {"Quorvan.ini.200-1.tmp", 10 * kMinute, false},  // its process runs: maybe a write in progress
+      {"Quorvan.ini.200-2.tmp", kDay + 1, true},       // a day old: the id was reused
+      {"Quorvan.ini.tmp17", 10 * kMinute, true},       // left by consoles before the process id
+      {"Quorvan.ini.tmp18", 30, false},
+      {"Quorvan.ini", kDay * 2, false},
+      {"Quorvan.ini.bak", kDay * 2, false},
+      {"Quorvan.ini.100-x.tmp", kDay * 2, false},
+      {"Quorvan.ini.100.tmp", kDay * 2, false},
+      {"Quorvan.ini.tmp", kDay * 2, false},
+      {"Entries.ini.100-1.tmp", kDay * 2, false},
+      {"Other.ini.100-1.tmp", kDay * 2, false},
+  };
+  MemoryFileOps ops;
+  ops.running.insert(200);
+  for (const auto& c : cases) {
+    ops.files[dir + "\\" + c.name] = "x";
+    ops.ageSeconds[dir + "\\" + c.name] = c.age;
+  }
+  ops.files["C:\\Elsewhere\\Quorvan.ini.100-1.tmp"] = "x";
+  ops.ageSeconds["C:\\Elsewhere\\Quorvan.ini.100-1.tmp"] = kDay * 2;
+  RemoveStaleTemporaries(ops, path);
+  for (const auto& c : cases) EXPECT_EQ(ops.files.count(dir + "\\" + c.name), c.removed ? 0u : 1u) << c.name;
+  EXPECT_EQ(ops.files.count("C:\\Elsewhere\\Quorvan.ini.100-1.tmp"), 1u);
 }
 
 TEST(SettingsFilePlace, TheFileLivesBesideTheProgram) {

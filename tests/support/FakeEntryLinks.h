@@ -1,6 +1,8 @@
 #pragma once
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "links/LinkSettings.h"
 
@@ -16,8 +18,15 @@ class FakeEntryLinks : public IEntryLinks {
   std::string ReadEntryDatabase(int entryNo) override { return ReadEntryLink(entryNo).database; }
   void WriteEntryLink(int entryNo, const LinkSettings& link) override { links[entryNo] = link; }
   void EraseEntryLink(int entryNo) override { links.erase(entryNo); }
+  void EraseEntryLinksAbove(int count) override {
+    erasedAbove.push_back(count);
+    if (refuseErase) throw std::runtime_error("Unable to write to Quorvan.ini");
+    links.erase(links.upper_bound(count), links.end());
+  }
 
   std::map<int, LinkSettings> links;
+  std::vector<int> erasedAbove;  // the count of every EraseEntryLinksAbove call
+  bool refuseErase = false;
 };
 
 }  // namespace teshmar::testing

@@ -20,7 +20,7 @@ class SettingsOnDisk : public ::testing::Test {
   }
   void TearDown() override {
     SetFileAttributesW(win::Widen(path_).c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(win::Widen(path_).c_str());
+    RemoveAllBeside();
     RemoveDirectoryW(dir_.c_str());
   }
   void Put(const std::string& bytes) {
@@ -30,6 +30,34 @@ class SettingsOnDisk : public ::testing::Test {
     CloseHandle(f);
   }
   std::string Get() { return PlatformFileOps().Read(path_).bytes; }
+  std::string Beside(const std::string& name) { return win::Narrow(dir_) + "\\" + name; }
+  void PutAt(const std::string& path, const std::string& bytes) {
+    HANDLE f = CreateFileW(win::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD wrote = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+    CloseHandle(f);
+  }
+  // Sets a file's last change that many seconds into the past.
+  void Age(const std::string& path, long long seconds) {
+    HANDLE f = CreateFileW(win::Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+    t.QuadPart -= static_cast<unsigned long long>(seconds) * 10000000ull;
+    FILETIME then{t.LowPart, t.HighPart};
+    SetFileTime(f, nullptr, nullptr, &then);
+    CloseHandle(f);
+  }
+  long long AgeOf(const std::string& name) {
+    for (const auto& file : PlatformFileOps().ListFiles(win::Narrow(dir_))) {
+      if (file.name == name) return file.ageSeconds;
+    }
+    return -1;
+  }
+  void RemoveAllBeside() {
+    for (const auto& file : PlatformFileOps().ListFiles(win::Narrow(dir_))) DeleteFileW(win::Widen(Beside(file.name)).c_str());
+  }
   int FilesInDir() {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((dir_ + L"\\*").c_str(), &data);
@@ -81,6 +109,75 @@ TEST_F(SettingsOnDisk, ALockedFileIsRefusedAndKept) {
   CloseHandle(lock);
   EXPECT_EQ(Get(), before);
   EXPECT_EQ(FilesInDir(), 1);
+}
+
+TEST_F(SettingsOnDisk, TheReplacingStepTellsABusyFileFromARefusedOne) {
+  Put("[Item1]\r\n");
+  const std::string temp = TemporaryPath(path_, GetCurrentProcessId(), 1);
+  ASSERT_EQ(PlatformFileOps().WriteNew(temp, "new"), NewFileResult::Written);
+  HANDLE lock = CreateFileW(win::Widen(path_).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(PlatformFileOps().Replace(temp, path_), ReplaceResult::Busy);
+  CloseHandle(lock);
+  SetFileAttributesW(win::Widen(path_).c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(PlatformFileOps().Replace(temp, path_), ReplaceResult::Refused);
+  SetFileAttributesW(win::Widen(path_).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(PlatformFileOps().Replace(temp, path_), ReplaceResult::Replaced);
+  EXPECT_EQ(Get(), "new");
+  EXPECT_EQ(FilesInDir(), 1);
+}
+
+TEST_F(SettingsOnDisk, AValueAlreadyStoredLeavesTheFileUntouched) {
+  Put("[Quorvan]\r\nversion=140120\r\n");
+  Age(path_, 3600);
+  SettingsFile settings(PlatformFileOps(), path_);
+  settings.WriteProgramValue("version", "140120");
+  EXPECT_GE(AgeOf("Quorvan.ini"), 3500) << "the file was written again";
+  settings.WriteProgramValue("version", "140121");
+  EXPECT_LT(AgeOf("Quorvan.ini"), 600);
+}
+
+TEST_F(SettingsOnDisk, AFileIsRewrittenInPlaceWithoutEverBeingCreated) {
+  Put("[Item1]\r\nDatabase=Store01\r\n");
+  const std::string longer = "[Item1]\r\nDatabase=Store01\r\n[Quorvan]\r\nversion=140120\r\n";
+  EXPECT_TRUE(PlatformFileOps().WriteInPlace(path_, longer));
+  EXPECT_EQ(Get(), longer);
+  EXPECT_TRUE(PlatformFileOps().WriteInPlace(path_, "[Item1]\r\n"));
+  EXPECT_EQ(Get(), "[Item1]\r\n");
+  EXPECT_FALSE(PlatformFileOps().WriteInPlace(Beside("absent.ini"), "x"));
+  EXPECT_EQ(FilesInDir(), 1);
+}
+
+TEST_F(SettingsOnDisk, ProcessesAreToldRunningOrEnded) {
+  EXPECT_TRUE(PlatformFileOps().ProcessRunning(GetCurrentProcessId()));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  std::wstring command = L"cmd.exe /c exit 0";
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
+                             &process));
+  WaitForSingleObject(process.hProcess, 60000);
+  EXPECT_FALSE(PlatformFileOps().ProcessRunning(process.dwProcessId)) << "ended, its handle still open";
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  EXPECT_FALSE(PlatformFileOps().ProcessRunning(process.dwProcessId)) << "ended and gone";
+}
+
+TEST_F(SettingsOnDisk, StaleTemporariesGoAndAWriteOfARunningConsoleStays) {
+  Put("[Item1]\r\n");
+  const std::string own = "Quorvan.ini." + std::to_string(GetCurrentProcessId()) + "-1.tmp";
+  const std::string ended = "Quorvan.ini.4294967292-1.tmp";  // no process has this id
+  const std::string fresh = "Quorvan.ini.4294967292-2.tmp";
+  for (const std::string& name : {own, ended, fresh}) PutAt(Beside(name), "partial");
+  Age(Beside(own), 600);
+  Age(Beside(ended), 600);
+  EXPECT_GE(AgeOf(ended), 590);
+  RemoveStaleTemporaries(PlatformFileOps(), path_);
+  EXPECT_EQ(AgeOf(ended), -1) << "a crashed write's temporary stays";
+  EXPECT_GE(AgeOf(own), 0);
+  EXPECT_GE(AgeOf(fresh), 0);
+  EXPECT_EQ(Get(), "[Item1]\r\n");
+  EXPECT_EQ(FilesInDir(), 3);
 }
 
 TEST_F(SettingsOnDisk, AMissingFileReadsAsDefaultsAndTheFirstWriteCreatesIt) {
