@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "links/EntriesFile.h"
 #include "links/SettingsFile.h"
+#include "support/FakeEntryLinks.h"
 #include "win/Wide.h"
 
 namespace teshmar {
@@ -178,6 +180,29 @@ TEST_F(SettingsOnDisk, StaleTemporariesGoAndAWriteOfARunningConsoleStays) {
   EXPECT_GE(AgeOf(fresh), 0);
   EXPECT_EQ(Get(), "[Item1]\r\n");
   EXPECT_EQ(FilesInDir(), 3);
+}
+
+// The list of entries through the Windows code page conversions, in a folder with a Chinese name.
+TEST_F(SettingsOnDisk, TheEntryListReadsAndStoresCodePage936) {
+  const std::string listPath = Beside("Entries.ini");
+  const std::string before = "[Entries]\r\nCount=1\r\n[Entry1]\r\nName=\xb6\xab\xb3\xc7\xb5\xea\r\nAddr=a\r\nKind=1\r\n";
+  PutAt(listPath, before);
+  Put("[Item1]\r\nDatabase=Store01\r\n[Item2]\r\nDatabase=Store02\r\n");
+  SettingsFile settings(PlatformFileOps(), path_);
+  EntriesFile list(PlatformFileOps(), listPath, settings);
+  EntryListRead read = list.ReadEntries();
+  ASSERT_EQ(read.status, EntryListRead::Status::Ok) << read.error;
+  ASSERT_EQ(read.entries.size(), 1u);
+  EXPECT_EQ(read.entries[0].name, "\xe4\xb8\x9c\xe5\x9f\x8e\xe5\xba\x97");  // 东城店
+  EXPECT_EQ(Get(), "[Item1]\r\nDatabase=Store01\r\n") << "the link above the list stays";
+
+  EXPECT_TRUE(list.StoreCustomer(1, "\xe6\x96\xb0\xe5\xba\x97", "b"));  // 新店
+  EXPECT_EQ(PlatformFileOps().Read(listPath).bytes,
+            "[Entries]\r\nCount=1\r\n[Entry1]\r\nName=\xd0\xc2\xb5\xea\r\nAddr=b\r\nKind=1\r\n");
+  const std::string stored = PlatformFileOps().Read(listPath).bytes;
+  EXPECT_FALSE(list.StoreCustomer(1, "\xf0\x9f\x98\x80", "b")) << "code page 936 has no emoji";
+  EXPECT_EQ(PlatformFileOps().Read(listPath).bytes, stored);
+  EXPECT_EQ(FilesInDir(), 2);
 }
 
 TEST_F(SettingsOnDisk, AMissingFileReadsAsDefaultsAndTheFirstWriteCreatesIt) {
