@@ -1,5 +1,7 @@
 #include "links/IniDocument.h"
 
+#include <set>
+
 #include "common/Cp936.h"
 #include "common/TextUtil.h"
 
@@ -227,17 +229,18 @@ std::vector<std::string> IniDocument::SectionNames() const {
 
 std::vector<IniKey> IniDocument::Keys() const {
   std::vector<IniKey> keys;
-  std::vector<std::string> seen;
+  std::set<std::string> seen;  // names folded to lower case, as lookups compare them
   std::optional<std::string> section;  // the section the lines belong to, when a lookup reaches it
   for (const auto& line : lines_) {
     if (line.header) {
       section.reset();
       auto name = line.text ? HeaderName(*line.text) : std::nullopt;
       if (!name) continue;
-      bool repeated = false;
-      for (const auto& s : seen) repeated = repeated || EqualsIgnoreAsciiCase(s, *name);
-      if (repeated) continue;
-      seen.push_back(*name);
+      std::string folded = *name;
+      for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      }
+      if (!seen.insert(std::move(folded)).second) continue;
       section = *name;
       continue;
     }
