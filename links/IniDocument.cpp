@@ -64,6 +64,16 @@ std::string Unquote(std::string value) {
   return value;
 }
 
+// Built by appending: GCC 12 warns falsely about a prefix joined with operator+.
+std::string Enclosed(char open, std::string_view text, char close) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += open;
+  out += text;
+  out += close;
+  return out;
+}
+
 // Whether a value written as it is would read back otherwise.
 bool NeedsQuotes(std::string_view value) {
   if (value.empty()) return false;
@@ -272,7 +282,8 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
   // Names that would read back as another section or key.
   if (section.find(']') != std::string_view::npos || key.find('=') != std::string_view::npos) return false;
   if (TrimControl(section) != section || TrimControl(key) != key || key.empty() || key.front() == '[') return false;
-  const std::string stored = NeedsQuotes(value) ? "\"" + std::string(value) + "\"" : std::string(value);
+  std::string stored(value);
+  if (NeedsQuotes(value)) stored = Enclosed('"', value, '"');
   auto span = FindSection(section);
   if (span) {
     for (size_t i = span->header + 1; i < span->end; ++i) {
@@ -297,7 +308,7 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), std::move(*line));
     return true;
   }
-  auto header = MakeLine("[" + std::string(section) + "]");
+  auto header = MakeLine(Enclosed('[', section, ']'));
   auto line = MakeLine(std::string(key) + "=" + stored);
   if (!header || !line) return false;
   EnsureLastLineTerminated();
