@@ -1,6 +1,5 @@
 #pragma once
 #include <map>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -20,13 +19,11 @@ class FakeEntryLinks : public IEntryLinks {
   void EraseEntryLink(int entryNo) override { links.erase(entryNo); }
   void EraseEntryLinksAbove(int count) override {
     erasedAbove.push_back(count);
-    if (refuseErase) throw std::runtime_error("Unable to write to Quorvan.ini");
     links.erase(links.upper_bound(count), links.end());
   }
 
   std::map<int, LinkSettings> links;
   std::vector<int> erasedAbove;  // the count of every EraseEntryLinksAbove call
-  bool refuseErase = false;
 };
 
 }  // namespace teshmar::testing
