@@ -194,5 +194,114 @@ TEST_F(ConsoleTest, TheVersionPageShowsOneVersionLineAndNeedsNoUpdate) {
   PressButton(box, IDOK);
 }
 
+HWND Grid(HWND main) {
+  for (const auto& control : ChildControls(main)) {
+    if (control.className == "TStringGrid") return control.hwnd;
+  }
+  return nullptr;
+}
+
+TEST_F(ConsoleTest, EveryLaunchStateButTheMinimisedOnesShowsTheWindowNormally) {
+  for (int state : {SW_HIDE, SW_SHOWMAXIMIZED, SW_SHOWNOACTIVATE, SW_SHOWNA}) {
+    SCOPED_TRACE(state);
+    Process console = Start(state);
+    HWND main = WaitMainWindow(console, true);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }));
+    EXPECT_TRUE(WaitFirstShow(main));
+    EXPECT_FALSE(IsZoomed(main));
+    EXPECT_FALSE(IsIconic(main));
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 863);
+    EXPECT_EQ(client.bottom, 543);
+    EXPECT_FALSE(TrayIconExists(main, kTrayId));
+    if (state == SW_SHOWMAXIMIZED) Screenshot("launch-maximised.png");
+    console.Kill();
+  }
+}
+
+TEST_F(ConsoleTest, TheFocusIsKeptAcrossRestoreAndDeactivation) {
+  Process console;
+  HWND main = StartShown(console);
+  ASSERT_NE(main, nullptr);
+  HWND grid = Grid(main);
+  ASSERT_NE(grid, nullptr);
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) == grid; }));
+
+  // From the tray the grid comes back with the focus.
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
+  Post(main, kWmTrayIcon, kTrayId, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) == grid; })) << ClassName(FocusedWindow(main));
+
+  // Tab moves on to another control; that control keeps the focus when another window takes
+  // the activation and gives it back.
+  ASSERT_TRUE(BringToForeground(main));
+  ASSERT_TRUE(TypeKeys({VK_TAB}));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main) != grid && FocusedWindow(main) != nullptr; }));
+  HWND moved = FocusedWindow(main);
+  ASSERT_NE(moved, main);
+  HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
+  ASSERT_TRUE(BringToForeground(other));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main) != moved; }));
+  ASSERT_TRUE(BringToForeground(main));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) == moved; })) << ClassName(FocusedWindow(main));
+  DestroyWindow(other);
+
+  // So does a minimise to the tray and a restore.
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
+  Post(main, kWmTrayIcon, kTrayId, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main); }));
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) == moved; })) << ClassName(FocusedWindow(main));
+}
+
+TEST_F(ConsoleTest, AltF4LeavesTheConsoleOpenButALogOffEndsIt) {
+  Process console;
+  HWND main = StartShown(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(BringToForeground(main));
+  ASSERT_TRUE(TypeKeys({VK_MENU, VK_F4}));
+  // The taskbar's "Close window" asks the same way.
+  ASSERT_TRUE(Post(main, WM_SYSCOMMAND, SC_CLOSE, 0));
+  Sleep(1000);
+  ASSERT_TRUE(console.Running());
+  EXPECT_TRUE(IsWindowVisible(main));
+  EXPECT_TRUE(SendWithTimeout(main, WM_NULL).has_value());
+
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId); }));
+  EXPECT_EQ(SendWithTimeout(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), std::optional<LRESULT>(TRUE));
+  SendWithTimeout(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(console.WaitExit(kWait), std::optional<DWORD>(0));
+  EXPECT_FALSE(TrayIconExists(main, kTrayId));
+}
+
+TEST_F(ConsoleTest, CtrlTabTurnsThePages) {
+  Process console;
+  HWND main = StartShown(console);
+  ASSERT_NE(main, nullptr);
+  HWND memo = VersionMemo(main);
+  HWND grid = Grid(main);
+  ASSERT_TRUE(memo && grid);
+  ASSERT_TRUE(BringToForeground(main));
+  ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(main) == grid; }));
+  ASSERT_TRUE(TypeKeys({VK_CONTROL, VK_TAB}));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(memo) && !IsWindowVisible(grid); }));
+  // The focus leaves the hidden grid for the new page.
+  EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) && IsWindowVisible(FocusedWindow(main)); }));
+  Screenshot("main-ctrl-tab.png");
+  ASSERT_TRUE(TypeKeys({VK_CONTROL, VK_SHIFT, VK_TAB}));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(memo) && IsWindowVisible(grid); }));
+  // Twice forward wraps round to the first page.
+  ASSERT_TRUE(TypeKeys({VK_CONTROL, VK_TAB}));
+  ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(memo); }));
+  ASSERT_TRUE(TypeKeys({VK_CONTROL, VK_TAB}));
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(grid) && !IsWindowVisible(memo); }));
+}
+
 }  // namespace
 }  // namespace teshmar::e2e

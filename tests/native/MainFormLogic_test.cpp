@@ -1,4 +1,5 @@
 #include "app/MainFormLogic.h"
+#include "app/LaunchShowState.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,29 @@ TEST_F(MainFormFixture, DestructionRemovesTheTrayIcon) {
   MainFormLogic form(view, boxes, settings, 30);
   form.FormDestroy();
   EXPECT_EQ(view.log, Log{"tray delete"});
+}
+
+TEST(LaunchShowState, OnlyTheMinimisedStatesGoToTheTray) {
+  struct Case {
+    int showCommand;
+    LaunchShow show;
+  } cases[] = {
+      {0, LaunchShow::Normal},   // SW_HIDE
+      {1, LaunchShow::Normal},   // SW_SHOWNORMAL
+      {2, LaunchShow::ToTray},   // SW_SHOWMINIMIZED
+      {3, LaunchShow::Normal},   // SW_SHOWMAXIMIZED
+      {4, LaunchShow::Normal},   // SW_SHOWNOACTIVATE
+      {5, LaunchShow::Normal},   // SW_SHOW
+      {6, LaunchShow::ToTray},   // SW_MINIMIZE
+      {7, LaunchShow::ToTray},   // SW_SHOWMINNOACTIVE
+      {8, LaunchShow::Normal},   // SW_SHOWNA
+      {9, LaunchShow::Normal},   // SW_RESTORE
+      {10, LaunchShow::Normal},  // SW_SHOWDEFAULT
+      {11, LaunchShow::ToTray},  // SW_FORCEMINIMIZE
+      {12, LaunchShow::Normal},  // no such state
+      {-1, LaunchShow::Normal},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LaunchShowFor(c.showCommand), c.show) << c.showCommand;
 }
 
 }  // namespace
