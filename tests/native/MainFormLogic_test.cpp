@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -47,9 +48,11 @@ class RecordingSettings : public IProgramSettings {
  public:
   void WriteProgramValue(const std::string& key, const std::string& value) override {
     writes.push_back(key + "=" + value);
+    if (log) log->push_back("write " + key + "=" + value);
     if (refuse) throw std::runtime_error("Unable to write to Quorvan.ini");
   }
   std::vector<std::string> writes;
+  std::vector<std::string>* log = nullptr;  // when set, writes join the view's log in order
   bool refuse = false;
 };
 
@@ -68,11 +71,12 @@ TEST_F(MainFormFixture, CreationGreysTheCloseItem) {
 }
 
 TEST_F(MainFormFixture, FirstShowRunsItsStepsInOrderOnce) {
+  settings.log = &view.log;
   MainFormLogic form(view, boxes, settings, 30);
   form.FormShow();
   form.FormShow();
-  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "timer1 1000", "timer3 1800000",
-                           "timer4 60000", "focus grid"}));
+  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "write version=140120", "timer1 1000",
+                           "timer3 1800000", "timer4 60000", "focus grid"}));
   EXPECT_EQ(settings.writes, Log{"version=140120"});
 }
 
@@ -80,14 +84,17 @@ TEST_F(MainFormFixture, RefreshIntervalSetsTimer3AndZeroNeverStartsIt) {
   struct Case {
     int minutes;
     unsigned interval;
-  } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}};
+  } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}, {-1, 0u}, {35791, 2147460000u}};
   for (const auto& c : cases) {
     RecordingView v;
     MainFormLogic form(v, boxes, settings, c.minutes);
     EXPECT_EQ(form.Timer3Interval(), c.interval);
     form.FormShow();
-    bool started = std::find(v.log.begin(), v.log.end(), "timer3 " + std::to_string(c.interval)) != v.log.end();
-    EXPECT_EQ(started, c.interval != 0) << c.minutes;
+    // Every start of Timer3, whatever its interval: none for zero minutes, one with the interval otherwise.
+    Log starts;
+    std::copy_if(v.log.begin(), v.log.end(), std::back_inserter(starts),
+                 [](const std::string& line) { return line.starts_with("timer3 "); });
+    EXPECT_EQ(starts, c.interval ? Log{"timer3 " + std::to_string(c.interval)} : Log{}) << c.minutes;
   }
 }
 
