@@ -303,5 +303,54 @@ TEST_F(ConsoleTest, CtrlTabTurnsThePages) {
   EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(grid) && !IsWindowVisible(memo); }));
 }
 
+int CountBlack(const RgbImage& image, int left, int top, int right, int bottom) {
+  int count = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) count += PixelAt(image, x, y) == RGB(0, 0, 0) ? 1 : 0;
+  }
+  return count;
+}
+
+// The Close item of the system menu is greyed: Wine draws the caption's close button from that
+// item's state, so its cross shows grey while the minimise button's bar is black.
+TEST_F(ConsoleTest, TheCaptionShowsTheCloseItemGreyed) {
+  Process console;
+  HWND main = StartShown(console);
+  ASSERT_NE(main, nullptr);
+  RECT window{}, client{};
+  GetWindowRect(main, &window);
+  GetClientRect(main, &client);
+  const int width = window.right - window.left;
+  const int height = window.bottom - window.top;
+  const int frame = (width - client.right) / 2;
+  const int captionBottom = height - client.bottom - frame;
+  const int button = captionBottom - frame;  // the caption's buttons are about as wide as it is high
+  ASSERT_GT(button, 8);
+  RgbImage shot;
+  int minimiseBlack = 0;
+  EXPECT_TRUE(WaitUntil([&] {
+    shot = CaptureWindow(main);
+    minimiseBlack = CountBlack(shot, width - frame - 3 * button - 4, frame, width - frame - 2 * button, captionBottom);
+    return minimiseBlack > 3;
+  })) << "the caption's minimise button is drawn";
+  EXPECT_EQ(CountBlack(shot, width - frame - button, frame, width - frame, captionBottom), 0) << "close drawn greyed";
+  SavePng(shot, UnixToWinePath(std::string(TESHMAR_SCREENSHOT_DIR) + "/main-caption.png"));
+}
+
+// The tray record as the shell took it: the tip it shows over the icon, and the callback message
+// and id it sends when the icon is double-clicked.
+TEST_F(ConsoleTest, TheShellShowsTheTipAndSendsTheCallbackOfTheTrayIcon) {
+  Process console;
+  HWND main = StartShown(console);
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(PostMinimise(main));
+  ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
+  ASSERT_NE(TrayWindow(), nullptr) << "Wine's notification area";
+  EXPECT_EQ(TraySlotTip(0, kWait), "Teshmar");
+  Screenshot("tray-tip.png");
+  ASSERT_TRUE(PostToTraySlot(0, WM_LBUTTONDBLCLK));
+  EXPECT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main) && !TrayIconExists(main, kTrayId); }));
+}
+
 }  // namespace
 }  // namespace teshmar::e2e
