@@ -1,6 +1,9 @@
 #include <windows.h>
 
+#include <cstdio>
+
 #include "e2e/ConsoleFixture.h"
+#include "e2e/TimerTicks.h"
 #include "win/Wide.h"
 
 namespace teshmar::e2e {
@@ -350,6 +353,55 @@ TEST_F(ConsoleTest, TheShellShowsTheTipAndSendsTheCallbackOfTheTrayIcon) {
   Screenshot("tray-tip.png");
   ASSERT_TRUE(PostToTraySlot(0, WM_LBUTTONDBLCLK));
   EXPECT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main) && !TrayIconExists(main, kTrayId); }));
+}
+
+// The timers as the console runs them, watched from inside by a message hook: Timer1 every second,
+// Timer3 at the refresh interval read from the settings file (1 minute here, against a default of
+// 30), Timer4 every minute. A timer never ticks early, so the first ticks of Timer3 and Timer4 come
+// a minute after the first show at the soonest; that they come at all within the wait shows the
+// file's interval in place of the default. Takes a little over a minute.
+TEST_F(ConsoleTest, TheTimersTickAtTheirIntervalsWithTheRefreshMinutesOfTheSettingsFile) {
+  ProgramPath();
+  sandbox_.WriteFile("Quorvan.ini", "[Quorvan]\r\nRefreshMinutes=1\r\n");
+  HANDLE map = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(TimerTicks), kTimerTicksName);
+  ASSERT_NE(map, nullptr);
+  auto* ticks = static_cast<TimerTicks*>(MapViewOfFile(map, FILE_MAP_WRITE, 0, 0, sizeof(TimerTicks)));
+  ASSERT_NE(ticks, nullptr);
+  HMODULE hookModule = LoadLibraryW(win::Widen(UnixToWinePath(TESHMAR_TIMER_HOOK)).c_str());
+  ASSERT_NE(hookModule, nullptr);
+  auto* hookProc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hookModule, "TimerTickHook")));
+  ASSERT_NE(hookProc, nullptr);
+
+  Process console = Start();
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  // Hooked before the first show starts the timers, which the memo's version line announces.
+  HHOOK hook = SetWindowsHookExW(WH_GETMESSAGE, hookProc, hookModule, GetWindowThreadProcessId(main, nullptr));
+  ASSERT_NE(hook, nullptr);
+  ASSERT_TRUE(WaitFirstShow(main));
+  const ULONGLONG shown = GetTickCount64();
+
+  EXPECT_TRUE(WaitUntil([&] { return ticks->count[1] >= 3; })) << "Timer1, every second";
+  EXPECT_TRUE(WaitUntil([&] { return ticks->count[3] >= 1 && ticks->count[4] >= 1; }, 150000))
+      << "Timer3 and Timer4 after a minute";
+  auto firstAfterShow = [&](unsigned id) {
+    return static_cast<long long>(ticks->first[id]) - static_cast<long long>(shown);
+  };
+  for (unsigned id : {1u, 3u, 4u}) {
+    if (ticks->count[id]) {
+      std::printf("Timer%u: %ld ticks, the first %lld ms after the first show was seen\n", id, ticks->count[id],
+                  firstAfterShow(id));
+    } else {
+      std::printf("Timer%u: no tick\n", id);
+    }
+  }
+  if (ticks->count[3]) EXPECT_GE(firstAfterShow(3), 55000);
+  if (ticks->count[4]) EXPECT_GE(firstAfterShow(4), 55000);
+  EXPECT_EQ(ticks->count[2], 0);
+
+  UnhookWindowsHookEx(hook);
+  UnmapViewOfFile(ticks);
+  CloseHandle(map);
 }
 
 }  // namespace
