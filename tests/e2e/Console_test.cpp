@@ -395,8 +395,12 @@ TEST_F(ConsoleTest, TheTimersTickAtTheirIntervalsWithTheRefreshMinutesOfTheSetti
       std::printf("Timer%u: no tick\n", id);
     }
   }
-  if (ticks->count[3]) EXPECT_GE(firstAfterShow(3), 55000);
-  if (ticks->count[4]) EXPECT_GE(firstAfterShow(4), 55000);
+  if (ticks->count[3]) {
+    EXPECT_GE(firstAfterShow(3), 55000);
+  }
+  if (ticks->count[4]) {
+    EXPECT_GE(firstAfterShow(4), 55000);
+  }
   EXPECT_EQ(ticks->count[2], 0);
 
   UnhookWindowsHookEx(hook);
