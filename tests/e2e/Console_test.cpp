@@ -54,7 +54,9 @@ TEST_F(ConsoleTest, ASecondLaunchSaysSoAndLeavesTheFirstAlone) {
   EXPECT_EQ(WindowText(box), "提示");
   EXPECT_EQ(MessageBoxText(box), "Teshmar已经运行");
   EXPECT_TRUE(FindWindows({"", "TMainForm", second.Id(), true}).empty());
-  Screenshot("second-launch.png");
+  ScreenshotWhenDrawn("second-launch.png", [&](const RgbImage& screen) {
+    return HasText(screen, FindControl(box, 0xFFFF)) && MainPageDrawn(screen, main);
+  });
   ASSERT_TRUE(PressButton(box, IDOK));
   EXPECT_EQ(second.WaitExit(kWait), std::optional<DWORD>(0));
   EXPECT_TRUE(first.Running());
@@ -112,7 +114,16 @@ TEST_F(ConsoleTest, RestoreMessageFromAnotherProcessKeepsTheTrayIcon) {
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(PostMinimise(main));
   ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
-  Screenshot("tray.png");
+  // The icon drawn in the notification area's rightmost slot, on the area's plain background.
+  ScreenshotWhenDrawn("tray.png", [&](const RgbImage& screen) {
+    HWND tray = TrayWindow();
+    if (!tray) return false;
+    POINT centre = TraySlotPoint(tray, 0);
+    ClientToScreen(tray, &centre);
+    const RECT slot{centre.x - 8, centre.y - 8, centre.x + 8, centre.y + 8};
+    const COLORREF background = PixelAt(screen, centre.x - 200, centre.y);
+    return CountColour(screen, slot, background) < 16 * 16 / 2;
+  });
   ASSERT_TRUE(Post(main, kWmRestoreApp));
   ASSERT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main); }));
   EXPECT_TRUE(TrayIconExists(main, kTrayId));
@@ -122,9 +133,11 @@ TEST_F(ConsoleTest, AMinimisedLaunchGoesStraightToTheTrayAndShowsWhenRestored) {
   Process console = Start(SW_SHOWMINNOACTIVE);
   HWND main = WaitMainWindow(console, true);
   ASSERT_NE(main, nullptr);
+  // The icon is added just before the taskbar button goes.
   ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId); }));
-  EXPECT_FALSE(HasTaskbarButton(main));
+  EXPECT_TRUE(WaitUntil([&] { return !HasTaskbarButton(main); }));
   Sleep(500);
+  EXPECT_FALSE(HasTaskbarButton(main));
   EXPECT_FALSE(sandbox_.Exists("Quorvan.ini")) << "the first show runs only once the window is visible";
   ASSERT_TRUE(Post(main, kWmRestoreApp));
   ASSERT_TRUE(WaitFirstShow(main));
@@ -141,7 +154,7 @@ TEST_F(ConsoleTest, TheTrayMenuCloseEndsAtOnce) {
   Post(main, kWmTrayIcon, kTrayId, WM_RBUTTONDOWN);
   HWND menu = WaitForWindow({"", "#32768", console.Id(), false}, kWait);
   ASSERT_NE(menu, nullptr);
-  Screenshot("tray-menu.png");
+  ScreenshotWhenDrawn("tray-menu.png", [&](const RgbImage& screen) { return HasText(screen, menu); });
   // From no selection, Up selects the last item, "关闭".
   Post(menu, WM_KEYDOWN, VK_UP, 0);
   Post(menu, WM_KEYDOWN, VK_RETURN, 0);
@@ -153,7 +166,7 @@ TEST_F(ConsoleTest, TheCloseButtonAsksAndCancelKeepsTheConsoleRunning) {
   Process console;
   HWND main = StartShown(console);
   ASSERT_NE(main, nullptr);
-  Screenshot("main-basic.png");
+  ScreenshotWhenDrawn("main-basic.png", [&](const RgbImage& screen) { return MainPageDrawn(screen, main); });
 
   ASSERT_TRUE(PressButton(main, "关闭"));
   HWND box = WaitMessageBox(console);
@@ -161,7 +174,8 @@ TEST_F(ConsoleTest, TheCloseButtonAsksAndCancelKeepsTheConsoleRunning) {
   EXPECT_EQ(WindowText(box), "");
   EXPECT_EQ(MessageBoxText(box), "关闭Teshmar后将无法刷新注册项信息，是否继续？");
   EXPECT_NE(FindControl(box, IDCANCEL), nullptr);
-  Screenshot("close-question.png");
+  ScreenshotWhenDrawn("close-question.png",
+                      [&](const RgbImage& screen) { return HasText(screen, FindControl(box, 0xFFFF)); });
   ASSERT_TRUE(PressButton(box, IDCANCEL));
   ASSERT_TRUE(WaitForNoWindow({"", "#32770", console.Id(), false}, kWait));
   Sleep(300);
@@ -187,8 +201,11 @@ TEST_F(ConsoleTest, TheVersionPageShowsOneVersionLineAndNeedsNoUpdate) {
   SendWithTimeout(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 8));
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(VersionMemo(main)); }));
   EXPECT_EQ(WindowText(VersionMemo(main)), "Quorvan程序版本号: 【140120】");
-  Sleep(300);
-  Screenshot("main-version.png");
+  ScreenshotWhenDrawn("main-version.png", [&](const RgbImage& screen) {
+    HWND memo = VersionMemo(main);
+    const RECT m = ScreenRect(memo);
+    return HasText(screen, memo) && CountColour(screen, m, RGB(255, 255, 255)) > (m.right - m.left) * (m.bottom - m.top) / 2;
+  });
   ASSERT_TRUE(PressButton(main, "在线更新"));
   HWND box = WaitMessageBox(console);
   ASSERT_NE(box, nullptr);
@@ -219,7 +236,9 @@ TEST_F(ConsoleTest, EveryLaunchStateButTheMinimisedOnesShowsTheWindowNormally) {
     EXPECT_EQ(client.right, 863);
     EXPECT_EQ(client.bottom, 543);
     EXPECT_FALSE(TrayIconExists(main, kTrayId));
-    if (state == SW_SHOWMAXIMIZED) Screenshot("launch-maximised.png");
+    if (state == SW_SHOWMAXIMIZED) {
+      ScreenshotWhenDrawn("launch-maximised.png", [&](const RgbImage& screen) { return MainPageDrawn(screen, main); });
+    }
     console.Kill();
   }
 }
@@ -296,7 +315,7 @@ TEST_F(ConsoleTest, CtrlTabTurnsThePages) {
   ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(memo) && !IsWindowVisible(grid); }));
   // The focus leaves the hidden grid for the new page.
   EXPECT_TRUE(WaitUntil([&] { return FocusedWindow(main) && IsWindowVisible(FocusedWindow(main)); }));
-  Screenshot("main-ctrl-tab.png");
+  ScreenshotWhenDrawn("main-ctrl-tab.png", [&](const RgbImage& screen) { return HasText(screen, memo); });
   ASSERT_TRUE(TypeKeys({VK_CONTROL, VK_SHIFT, VK_TAB}));
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(memo) && IsWindowVisible(grid); }));
   // Twice forward wraps round to the first page.
@@ -350,7 +369,12 @@ TEST_F(ConsoleTest, TheShellShowsTheTipAndSendsTheCallbackOfTheTrayIcon) {
   ASSERT_TRUE(WaitUntil([&] { return TrayIconExists(main, kTrayId) && !HasTaskbarButton(main); }));
   ASSERT_NE(TrayWindow(), nullptr) << "Wine's notification area";
   EXPECT_EQ(TraySlotTip(0, kWait), "Teshmar");
-  Screenshot("tray-tip.png");
+  ScreenshotWhenDrawn("tray-tip.png", [&](const RgbImage& screen) {
+    for (HWND tip : FindWindows({"", "tooltips_class32", ProcessOfWindow(TrayWindow()), false})) {
+      if (HasText(screen, tip)) return true;
+    }
+    return false;
+  });
   ASSERT_TRUE(PostToTraySlot(0, WM_LBUTTONDBLCLK));
   EXPECT_TRUE(WaitUntil([&] { return HasTaskbarButton(main) && !IsIconic(main) && !TrayIconExists(main, kTrayId); }));
 }
