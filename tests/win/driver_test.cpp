@@ -120,7 +120,9 @@ TEST(DriverWindows, AWaitEndsByItsTimeOutWhateverTheWindowsDo) {
     waiter.join();
     EXPECT_TRUE(ended) << c.query.caption;
     EXPECT_EQ(found != nullptr, c.found) << c.query.caption;
-    if (c.found) EXPECT_EQ(text, c.query.caption);
+    if (c.found) {
+      EXPECT_EQ(text, c.query.caption);
+    }
   }
   SetEvent(release);
   hung.join();
