@@ -186,7 +186,8 @@ void TMainForm::RememberFocus() {
   if (focus && IsChild(hwnd_, focus)) focused_ = focus;
 }
 
-// As a dialog box does: the control that had the focus gets it back, else the grid.
+// As a dialog box does: the control that had the focus gets it back, else the grid, else the
+// first control of the page in view.
 void TMainForm::GiveFocusBack() {
   if (IsIconic(hwnd_)) return;
   auto usable = [&](HWND control) {
@@ -197,6 +198,8 @@ void TMainForm::GiveFocusBack() {
     SetFocus(focused_);
   } else if (usable(rgInfo_)) {
     SetFocus(rgInfo_);
+  } else if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE); usable(first)) {
+    SetFocus(first);
   }
 }
 
