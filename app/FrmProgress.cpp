@@ -319,8 +319,10 @@ void ShowProgressWindow(const std::string& text, bool centred, bool showGauge, b
   form->EndColor = endColour;
   form->StartColor = kWhite;
   ShowWindow(form->SpeedButton1, showCancel ? SW_SHOWNA : SW_HIDE);
+  // Also a notice hidden by a hide still under way (a handler inside its message pump showed it
+  // again) is placed, outlined and painted afresh.
   if (!IsWindowVisible(form->hwnd)) {
-    if (!form->shown) FormShow(*form);
+    FormShow(*form);
     ShowWindow(form->hwnd, SW_SHOW);
   }
   RedrawWindow(form->hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_ERASENOW);

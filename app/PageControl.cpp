@@ -56,6 +56,23 @@ void PageControl::SetActivePage(size_t index) {
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+bool PageControl::TranslateCtrlTab(HWND root, const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || pages_.size() < 2) return false;
+  if (GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) return false;
+  if (msg.hwnd != root && !IsChild(root, msg.hwnd)) return false;
+  const bool backwards = GetKeyState(VK_SHIFT) < 0;
+  const size_t count = pages_.size();
+  HWND oldPage = pages_[active_];
+  const bool focusOnPage = GetFocus() && IsChild(oldPage, GetFocus());
+  SetActivePage(backwards ? (active_ + count - 1) % count : (active_ + 1) % count);
+  // The focus must not stay on a control that has just been hidden.
+  if (focusOnPage || !GetFocus()) {
+    HWND first = GetNextDlgTabItem(pages_[active_], nullptr, FALSE);
+    SetFocus(first && IsChild(pages_[active_], first) ? first : hwnd_);
+  }
+  return true;
+}
+
 RECT PageControl::TabRect(size_t index) const {
   int left = 0;
   for (size_t i = 0; i < index; ++i) left += tabWidths_[i] - 1;

@@ -27,6 +27,9 @@ class PageControl {
   HWND Page(size_t index) const { return pages_.at(index); }
   size_t ActivePage() const { return active_; }
   void SetActivePage(size_t index);
+  // Ctrl+Tab and Ctrl+Shift+Tab anywhere in `root` turn to the next and the previous page; true
+  // when the key was taken. Called before the dialog manager, which would treat it as Tab.
+  bool TranslateCtrlTab(HWND root, const MSG& msg);
   const PageControlStyle& Style() const { return style_; }
 
  private:

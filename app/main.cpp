@@ -68,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
       if (quitRequested) PostQuitMessage(0);
       MSG msg;
       while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(mainForm.Handle(), &msg)) {
+        if (!mainForm.TranslateKey(msg) && !IsDialogMessageW(mainForm.Handle(), &msg)) {
           TranslateMessage(&msg);
           DispatchMessageW(&msg);
         }

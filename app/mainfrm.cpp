@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/AppWindow.h"
+#include "app/LaunchShowState.h"
 #include "res/resource.h"
 #include "win/FlatButton.h"
 #include "win/Fonts.h"
@@ -57,6 +58,7 @@ LRESULT CALLBACK GridProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     EndPaint(hwnd, &ps);
     return 0;
   }
+  if (msg == WM_LBUTTONDOWN) SetFocus(hwnd);
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -166,9 +168,39 @@ void TMainForm::CreateUpdatePage(HWND page) {
 }
 
 void TMainForm::Show(int showCommand) {
-  ShowWindow(hwnd_, showCommand);
+  if (LaunchShowFor(showCommand) == LaunchShow::ToTray) {
+    ShowWindow(hwnd_, showCommand);
+  } else {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    // The first ShowWindow of a process may take the launcher's state instead of ours.
+    if (!IsWindowVisible(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
+  }
   UpdateWindow(hwnd_);
   RunFirstShowWhenVisible();
+}
+
+bool TMainForm::TranslateKey(const MSG& msg) { return pages_.TranslateCtrlTab(hwnd_, msg); }
+
+void TMainForm::RememberFocus() {
+  HWND focus = GetFocus();
+  if (focus && IsChild(hwnd_, focus)) focused_ = focus;
+}
+
+// As a dialog box does: the control that had the focus gets it back, else the grid, else the
+// first control of the page in view.
+void TMainForm::GiveFocusBack() {
+  if (IsIconic(hwnd_)) return;
+  auto usable = [&](HWND control) {
+    return control && IsWindow(control) && IsChild(hwnd_, control) && IsWindowVisible(control) &&
+           IsWindowEnabled(control);
+  };
+  if (usable(focused_)) {
+    SetFocus(focused_);
+  } else if (usable(rgInfo_)) {
+    SetFocus(rgInfo_);
+  } else if (HWND first = GetNextDlgTabItem(hwnd_, nullptr, FALSE); usable(first)) {
+    SetFocus(first);
+  }
 }
 
 void TMainForm::RunFirstShowWhenVisible() {
@@ -277,6 +309,28 @@ LRESULT TMainForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SIZE:
       OnSize(wParam);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        RememberFocus();
+      } else if (!HIWORD(wParam)) {
+        GiveFocusBack();
+      }
+      return 0;
+    case WM_SETFOCUS:
+      // The frame itself takes no keys: a restore from the tray hands the focus on.
+      GiveFocusBack();
+      return 0;
+    case WM_SYSCOMMAND:
+      // The greyed Close item and the missing maximise button hold for Alt+F4 and every other
+      // route too; a shutdown or log-off asks by WM_QUERYENDSESSION and is never refused.
+      if ((wParam & 0xFFF0) == SC_CLOSE || (wParam & 0xFFF0) == SC_MAXIMIZE) return 0;
+      // Minimising moves the focus to the frame before the window is deactivated.
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) RememberFocus();
+      break;
+    case WM_ENDSESSION:
+      // The session ends: leave now, so the tray icon goes with the console.
+      if (wParam) DestroyWindow(hwnd_);
       return 0;
     case WM_TIMER:
       if (wParam == kTimer1) logic_.Timer1Timer();

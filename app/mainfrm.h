@@ -21,6 +21,8 @@ class TMainForm : public IMainFormView {
   // Shows the window in the given show state; the first show runs once it is visible and not minimised.
   void Show(int showCommand);
   HWND Handle() const { return hwnd_; }
+  // Keys the main window takes before the dialog manager sees them (Ctrl+Tab between pages).
+  bool TranslateKey(const MSG& msg);
 
   // IMainFormView
   void GreyCloseMenuItem() override;
@@ -51,6 +53,8 @@ class TMainForm : public IMainFormView {
   LRESULT OnControlColour(HDC dc, HWND control);
   void OnSize(WPARAM kind);
   void RunFirstShowWhenVisible();
+  void RememberFocus();
+  void GiveFocusBack();
 
   HINSTANCE instance_;
   MainFormLogic logic_;
@@ -63,6 +67,7 @@ class TMainForm : public IMainFormView {
   HWND label7_ = nullptr;
   HWND memo1_ = nullptr;
   HWND statusBar1_ = nullptr;
+  HWND focused_ = nullptr;  // the control that had the focus when the window was last deactivated
   HMENU popupMenu1_ = nullptr;
   HICON mainIcon_ = nullptr;
   HBITMAP closeGlyph_ = nullptr;

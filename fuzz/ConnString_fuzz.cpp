@@ -94,7 +94,7 @@ void CheckStrings(const std::vector<std::string>& v, int connType) {
   // Values that need no quotes stay exactly as they are.
   for (const std::string& value : v) {
     bool plain = value.find_first_of(";\"'") == std::string::npos &&
-                 (value.empty() || (static_cast<unsigned char>(value.front()) > 32 &&
+                 (value.empty() || (static_cast<unsigned char>(value.front()) > 32 && value.front() != '=' &&
                                     static_cast<unsigned char>(value.back()) > 32));
     if (plain) Require(teshmar::ConnStringValue(value) == value);
   }

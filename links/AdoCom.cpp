@@ -72,14 +72,20 @@ std::string Variant::Text() const {
   return text;
 }
 
+std::string ErrorMessage(const std::string& providerText, const std::string& systemText, const char* what,
+                         HRESULT hr) {
+  if (!providerText.empty()) return providerText;
+  if (!systemText.empty()) return systemText;
+  // Nothing to show but the code.
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  return std::string(what) + " failed (" + code + ")";
+}
+
 void Check(HRESULT hr, const char* what) {
   if (SUCCEEDED(hr)) return;
   std::string text = TakeErrorText();
-  if (text.empty()) text = SystemText(hr);
-  if (text.empty()) text = std::string(what) + " failed";
-  char code[16];
-  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
-  throw DatabaseError(text + " (" + code + ")");
+  throw DatabaseError(ErrorMessage(text, text.empty() ? SystemText(hr) : std::string(), what, hr));
 }
 
 void Discard(HRESULT hr) {

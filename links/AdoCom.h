@@ -78,6 +78,11 @@ class Variant {
   VARIANT value_;
 };
 
+// The text of a failed call as the operator reads it: the provider's own text as it is, else the
+// system's text for the code; only when there is neither, "<what> failed" with the code.
+std::string ErrorMessage(const std::string& providerText, const std::string& systemText, const char* what,
+                         HRESULT hr);
+
 // Throws DatabaseError when the call failed, with the text the object left in the error info.
 void Check(HRESULT hr, const char* what);
 

@@ -6,7 +6,9 @@ namespace {
 bool NeedsQuotes(std::string_view value) {
   if (value.empty()) return false;
   auto edge = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  return edge(value.front()) || edge(value.back()) || value.find_first_of(";\"'") != std::string_view::npos;
+  // A leading "=" would join the key's own "=" into "==", which a consumer reads as an "=" inside the key.
+  return edge(value.front()) || edge(value.back()) || value.front() == '=' ||
+         value.find_first_of(";\"'") != std::string_view::npos;
 }
 
 std::string Enclose(std::string_view value, char quote) {

@@ -7,8 +7,9 @@
 namespace teshmar {
 
 // A value as it may stand in an OLE DB connection string: unchanged when it holds no ";", no
-// quote and no blank or control character at either end; otherwise quoted, so that no value can
-// end its key early or add keys of its own (a password "x;Data Source=10.0.0.9" stays a password).
+// quote, no blank or control character at either end and does not begin with "="; otherwise
+// quoted, so that no value can end its key early, run into it or add keys of its own (a password
+// "x;Data Source=10.0.0.9" stays a password, and so does "=abc").
 std::string ConnStringValue(std::string_view value);
 
 // The catalog form of a link for connection type 1 (SQL Server login) or 2 (integrated security);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -69,6 +70,54 @@ class ConsoleTest : public ::testing::Test {
 
   void Screenshot(const std::string& name) {
     driver::SavePng(driver::CaptureScreen(), driver::UnixToWinePath(std::string(TESHMAR_SCREENSHOT_DIR) + "/" + name));
+  }
+
+  // How many pixels of `part` (screen coordinates) of the screen have exactly this colour.
+  static int CountColour(const RgbImage& screen, const RECT& part, COLORREF colour) {
+    int count = 0;
+    for (int y = std::max<int>(part.top, 0); y < part.bottom && y < screen.height; ++y) {
+      for (int x = std::max<int>(part.left, 0); x < part.right && x < screen.width; ++x) {
+        count += driver::PixelAt(screen, x, y) == colour ? 1 : 0;
+      }
+    }
+    return count;
+  }
+
+  static RECT ScreenRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+  }
+
+  // Saves the screen once it shows what `drawn` looks for, which proves the window was painted
+  // (Wine puts what a window draws on the screen a little later); fails when it never does.
+  void ScreenshotWhenDrawn(const std::string& name, const std::function<bool(const RgbImage&)>& drawn) {
+    RgbImage screen;
+    EXPECT_TRUE(WaitUntil([&] {
+      screen = driver::CaptureScreen();
+      return drawn(screen);
+    })) << name << " was never drawn";
+    driver::SavePng(screen, driver::UnixToWinePath(std::string(TESHMAR_SCREENSHOT_DIR) + "/" + name));
+  }
+
+  // Enough black pixels in the window for a line of text drawn there.
+  static bool HasText(const RgbImage& screen, HWND window) {
+    return window && CountColour(screen, ScreenRect(window), RGB(0, 0, 0)) > 30;
+  }
+
+  // The main window's page as drawn: the page colour beside the button "关闭", the button's flat
+  // frame and its face.
+  static bool MainPageDrawn(const RgbImage& screen, HWND main) {
+    HWND close = nullptr;
+    for (const auto& control : driver::ChildControls(main)) {
+      if (control.className == "Button" && control.text == "关闭") close = control.hwnd;
+    }
+    if (!close) return false;
+    const RECT b = ScreenRect(close);
+    const int middle = (b.top + b.bottom) / 2;
+    return driver::PixelAt(screen, b.left - 4, middle) == RGB(247, 246, 245) &&
+           driver::PixelAt(screen, b.left, middle) == RGB(0, 60, 116) &&
+           CountColour(screen, b, RGB(244, 244, 240)) > (b.right - b.left) * (b.bottom - b.top) / 3;
   }
 
   static std::string RegistryFormat(const wchar_t* name) {

@@ -85,8 +85,18 @@ TEST(ConnStringValueTest, QuotesOnlyWhatWouldBreakTheString) {
       {"both ' and \"", "\"both ' and \"\"\""},
       {"\"", "'\"'"},
       {";", "\";\""},
+      {"=abc", "\"=abc\""},  // "Password==abc" would read as a key "Password=abc"
+      {"=", "\"=\""},
+      {"==", "\"==\""},
+      {"a=", "a="},
   };
   for (const auto& [value, quoted] : cases) EXPECT_EQ(ConnStringValue(value), quoted) << value;
+}
+
+TEST(ConnStringValueTest, TheReaderTakesADoubledEqualsSignIntoTheKey) {
+  EXPECT_EQ(testing::ParseConnString("Pass==word=x;User ID=sa"), (Pairs{{"Pass=word", "x"}, {"User ID", "sa"}}));
+  // So an unquoted password "=abc" would swallow the next key.
+  EXPECT_EQ(testing::ParseConnString("Password==abc;User ID=sa"), std::nullopt);
 }
 
 TEST(ConnStringValueTest, HostileValuesStayInTheirKey) {
@@ -100,7 +110,7 @@ TEST(ConnStringValueTest, HostileValuesStayInTheirKey) {
                            {"Initial Catalog", "Shop"},
                            {"Data Source", "10.1.2.3,1433"}}));
 
-  const std::vector<std::string> values = {"a;b", " pad ", "it's", "\"q\"", "'\";'\"", "\"\"", "=;=", "; Password=1"};
+  const std::vector<std::string> values = {"a;b", " pad ", "it's", "\"q\"", "'\";'\"", "\"\"", "=;=", "; Password=1", "=abc", "==", "=", "= x"};
   for (const std::string& v : values) {
     auto built = testing::ParseConnString(BuildConnString(v, v, v, v, v, 1));
     ASSERT_TRUE(built) << v;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +52,27 @@ TEST_F(GenDivisions, CommittedSourceIsWhatTheGeneratorMakesFromTheList) {
   EXPECT_TRUE(made == ReadAll(COMMITTED_SOURCE)) << "customer/ChinaAreaData.cpp differs from the generator's output";
 }
 
+TEST_F(GenDivisions, TheListTakesEmptyLinesAtItsEndButNoBlanksAroundAName) {
+  if (!fs::exists(DIVISION_LIST)) GTEST_SKIP() << "the code list " << DIVISION_LIST << " is not beside the repository";
+  const std::string list = ReadAll(DIVISION_LIST);
+  const std::string source = gen::GenerateDivisionSource(list);
+  EXPECT_EQ(gen::GenerateDivisionSource(list + "\n"), source);
+  EXPECT_EQ(gen::GenerateDivisionSource(list + "\n\n"), source);
+
+  const std::string row = "\t西城区\n";
+  const std::size_t at = list.find(row);
+  ASSERT_NE(at, std::string::npos);
+  const std::size_t line = static_cast<std::size_t>(std::count(list.begin(), list.begin() + static_cast<long>(at), '\n')) + 1;
+  std::string padded = list;
+  padded.replace(at, row.size(), "\t 西城区\n");
+  try {
+    gen::GenerateDivisionSource(padded);
+    ADD_FAILURE() << "accepted";
+  } catch (const gen::DivisionListError& e) {
+    EXPECT_EQ(std::string(e.what()), "line " + std::to_string(line) + ": name \" 西城区\" has a blank before or after it");
+  }
+}
+
 TEST_F(GenDivisions, ARefusedListLeavesTheOutputAsItWas) {
   fs::path list = dir_ / "list.tsv", output = dir_ / "out.cpp";
   WriteAll(list, "code\tname\n110000\t北京市\n110100 市辖区\n");
@@ -76,8 +98,15 @@ TEST(DivisionSource, RefusesBadListsNamingTheLine) {
       {"110000\t\xf0\x9f\x98\x80\n", "code page 936"},
       {"120000\t天津市\n110000\t北京市\n", "line 2: code 110000 does not follow 120000"},
       {"110000\t北京市\n110000\t北京市\n", "does not follow"},
-      // A well-formed list that is not the national list cannot make the table.
+      {"110000\t 北京市\n", "line 1: name \" 北京市\" has a blank"},
+      {"110000\t北京市\n110100\t北京辖区 \n", "line 2: name \"北京辖区 \" has a blank"},
+      {"110000\t\xe3\x80\x80北京市\n", "line 1: name"},
+      {"110000\t北京市\n\n120000\t天津市\n", "line 2: empty line"},
+      // A well-formed list that is not the national list cannot make the table; empty lines at
+      // its end are no fault.
       {"110000\t北京市\n", "no row"},
+      {"110000\t北京市\n\n", "no row"},
+      {"110000\t北京市\r\n\r\n\r\n", "no row"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.list);

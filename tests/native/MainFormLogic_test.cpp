@@ -1,8 +1,10 @@
 #include "app/MainFormLogic.h"
+#include "app/LaunchShowState.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -46,9 +48,11 @@ class RecordingSettings : public IProgramSettings {
  public:
   void WriteProgramValue(const std::string& key, const std::string& value) override {
     writes.push_back(key + "=" + value);
+    if (log) log->push_back("write " + key + "=" + value);
     if (refuse) throw std::runtime_error("Unable to write to Quorvan.ini");
   }
   std::vector<std::string> writes;
+  std::vector<std::string>* log = nullptr;  // when set, writes join the view's log in order
   bool refuse = false;
 };
 
@@ -67,11 +71,12 @@ TEST_F(MainFormFixture, CreationGreysTheCloseItem) {
 }
 
 TEST_F(MainFormFixture, FirstShowRunsItsStepsInOrderOnce) {
+  settings.log = &view.log;
   MainFormLogic form(view, boxes, settings, 30);
   form.FormShow();
   form.FormShow();
-  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "timer1 1000", "timer3 1800000",
-                           "timer4 60000", "focus grid"}));
+  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "write version=140120", "timer1 1000",
+                           "timer3 1800000", "timer4 60000", "focus grid"}));
   EXPECT_EQ(settings.writes, Log{"version=140120"});
 }
 
@@ -79,14 +84,17 @@ TEST_F(MainFormFixture, RefreshIntervalSetsTimer3AndZeroNeverStartsIt) {
   struct Case {
     int minutes;
     unsigned interval;
-  } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}};
+  } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}, {-1, 0u}, {35791, 2147460000u}};
   for (const auto& c : cases) {
     RecordingView v;
     MainFormLogic form(v, boxes, settings, c.minutes);
     EXPECT_EQ(form.Timer3Interval(), c.interval);
     form.FormShow();
-    bool started = std::find(v.log.begin(), v.log.end(), "timer3 " + std::to_string(c.interval)) != v.log.end();
-    EXPECT_EQ(started, c.interval != 0) << c.minutes;
+    // Every start of Timer3, whatever its interval: none for zero minutes, one with the interval otherwise.
+    Log starts;
+    std::copy_if(v.log.begin(), v.log.end(), std::back_inserter(starts),
+                 [](const std::string& line) { return line.starts_with("timer3 "); });
+    EXPECT_EQ(starts, c.interval ? Log{"timer3 " + std::to_string(c.interval)} : Log{}) << c.minutes;
   }
 }
 
@@ -207,6 +215,29 @@ TEST_F(MainFormFixture, DestructionRemovesTheTrayIcon) {
   MainFormLogic form(view, boxes, settings, 30);
   form.FormDestroy();
   EXPECT_EQ(view.log, Log{"tray delete"});
+}
+
+TEST(LaunchShowState, OnlyTheMinimisedStatesGoToTheTray) {
+  struct Case {
+    int showCommand;
+    LaunchShow show;
+  } cases[] = {
+      {0, LaunchShow::Normal},   // SW_HIDE
+      {1, LaunchShow::Normal},   // SW_SHOWNORMAL
+      {2, LaunchShow::ToTray},   // SW_SHOWMINIMIZED
+      {3, LaunchShow::Normal},   // SW_SHOWMAXIMIZED
+      {4, LaunchShow::Normal},   // SW_SHOWNOACTIVATE
+      {5, LaunchShow::Normal},   // SW_SHOW
+      {6, LaunchShow::ToTray},   // SW_MINIMIZE
+      {7, LaunchShow::ToTray},   // SW_SHOWMINNOACTIVE
+      {8, LaunchShow::Normal},   // SW_SHOWNA
+      {9, LaunchShow::Normal},   // SW_RESTORE
+      {10, LaunchShow::Normal},  // SW_SHOWDEFAULT
+      {11, LaunchShow::ToTray},  // SW_FORCEMINIMIZE
+      {12, LaunchShow::Normal},  // no such state
+      {-1, LaunchShow::Normal},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LaunchShowFor(c.showCommand), c.show) << c.showCommand;
 }
 
 }  // namespace

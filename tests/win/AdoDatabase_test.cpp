@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "links/AdoCom.h"
 #include "links/AdoDatabase.h"
 #include "links/ConnString.h"
 #include "links/LinkCheck.h"
@@ -67,6 +68,57 @@ TEST_F(AdoTest, FailedOpenCarriesTheProviderTextAndLeavesTheConnectionClosed) {
   EXPECT_THROW(query->RowCount(), DatabaseError);
   EXPECT_THROW(query->Field("name"), DatabaseError);
   query->Close();
+}
+
+TEST(AdoErrorMessage, TheProvidersTextAloneAndTheCodeOnlyWithoutAnyText) {
+  const struct {
+    const char* provider;
+    const char* system;
+    const char* message;
+  } cases[] = {
+      {"[DBNETLIB][ConnectionOpen (Connect()).]SQL Server 不存在或访问被拒绝。", "",
+       "[DBNETLIB][ConnectionOpen (Connect()).]SQL Server 不存在或访问被拒绝。"},
+      {"Provider cannot be found. It may not be properly installed.", "Class not registered",
+       "Provider cannot be found. It may not be properly installed."},
+      {"", "Class not registered", "Class not registered"},
+      {"", "", "Open failed (0x80004005)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ado::ErrorMessage(c.provider, c.system, "Open", static_cast<HRESULT>(0x80004005)), c.message);
+  }
+}
+
+// What a provider leaves in the error info reaches the message as it is.
+TEST_F(AdoTest, AFailedCallCarriesTheErrorInfoTextAlone) {
+  const struct {
+    const wchar_t* description;  // nullptr: no error info at all
+    HRESULT hr;
+    std::string message;
+  } cases[] = {
+      {L"[DBNETLIB][ConnectionOpen (Connect()).]SQL Server 不存在或访问被拒绝。", E_FAIL,
+       "[DBNETLIB][ConnectionOpen (Connect()).]SQL Server 不存在或访问被拒绝。"},
+      {L"登录失败。", static_cast<HRESULT>(0x80040E4D), "登录失败。"},
+      // Wine's ADO without SQLOLEDB: no error info and no system text for the code.
+      {nullptr, static_cast<HRESULT>(0x800401F3), "Connection.Open failed (0x800401F3)"},
+  };
+  for (const auto& c : cases) {
+    if (c.description) {
+      ICreateErrorInfo* create = nullptr;
+      ASSERT_EQ(CreateErrorInfo(&create), S_OK);
+      create->SetDescription(const_cast<LPOLESTR>(c.description));
+      IErrorInfo* info = nullptr;
+      create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info));
+      SetErrorInfo(0, info);
+      info->Release();
+      create->Release();
+    }
+    try {
+      ado::Check(c.hr, "Connection.Open");
+      ADD_FAILURE() << "no error";
+    } catch (const DatabaseError& error) {
+      EXPECT_EQ(std::string(error.what()), c.message);
+    }
+  }
 }
 
 TEST_F(AdoTest, AThousandFailedChecksLeaveHandlesAndMemoryFlat) {

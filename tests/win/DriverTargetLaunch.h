@@ -14,6 +14,7 @@ inline constexpr UINT kAddTray = WM_APP + 2;
 inline constexpr UINT kRemoveTray = WM_APP + 3;
 inline constexpr UINT kSetCaption = WM_APP + 4;
 inline constexpr UINT kDouble = WM_APP + 5;
+inline constexpr UINT kHang = WM_APP + 6;  // the target's thread stops for good
 inline constexpr UINT kRestoreApp = 5120;
 inline constexpr UINT kTrayId = 100;
 inline constexpr DWORD kWaitMs = 15000;  // upper bound of every wait; never a measure of speed

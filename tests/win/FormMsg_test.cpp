@@ -172,9 +172,26 @@ TEST(ShowMessageWindow, TextsAreShownAsWrittenOneMessagePerCentredLine) {
 
 TEST(ShowMessageWindow, Screenshot) {
   bool saved = false;
+  bool painted = false;
   int ticks = 0;
+  // The window as drawn: its colour, the text in the box, the button's face and frame.
+  auto drawn = [](HWND hwnd) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RgbImage shot = test::GrabScreen(client);
+    const RECT text{35, 20, 35 + 411, 20 + 55};
+    const RECT button{192, 96, 192 + 89, 96 + 41};
+    const RECT corner{0, 0, 20, 15};
+    return test::CountColour(shot, corner, RGB(247, 246, 245)) == 20 * 15 &&
+           test::CountColour(shot, text, RGB(0, 0, 0)) > 50 &&
+           test::CountColour(shot, button, RGB(244, 244, 240)) > 89 * 41 / 2 &&
+           test::CountColour(shot, button, RGB(0, 60, 116)) >= 2 * (89 + 41) - 4;
+  };
   TimerScript script(50, [&] {
-    if (!FrmMsg || !IsWindowVisible(FrmMsg->hwnd) || ++ticks < 4) return true;
+    if (!FrmMsg || !IsWindowVisible(FrmMsg->hwnd)) return true;
+    painted = drawn(FrmMsg->hwnd);
+    if (!painted && ++ticks < 100) return true;  // Wine puts it on the screen a little later
     RECT rect;
     GetWindowRect(FrmMsg->hwnd, &rect);
     saved = test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "message_window");
@@ -186,6 +203,7 @@ TEST(ShowMessageWindow, Screenshot) {
     return false;
   });
   ShowMessageWindow("\r\n注册项[1]连接数据库出错!\r\n注册项[2]连接数据库出错!");
+  EXPECT_TRUE(painted);
   EXPECT_TRUE(saved);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "win/Wide.h"
@@ -14,6 +15,11 @@ std::wstring TextOf(HWND hwnd) {
   wchar_t text[256] = {};
   GetWindowTextW(hwnd, text, 256);
   return text;
+}
+
+Colour PixelOf(const RgbImage& image, int x, int y) {
+  const size_t i = (static_cast<size_t>(y) * image.width + x) * 3;
+  return MakeColour(image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]);
 }
 
 int CountNotices() { return test::CountThreadWindows(L"TFormPro"); }
@@ -115,7 +121,47 @@ TEST_F(FrmProgressTest, CancelButtonOnlySetsCancelled) {
   ShowProgressWindow("正在处理，可以取消", true, false, true, kProgressEndColour);
   RECT rect;
   GetWindowRect(FormPro->hwnd, &rect);
+  RECT button;
+  GetWindowRect(FormPro->SpeedButton1, &button);
+  OffsetRect(&button, -rect.left, -rect.top);
+  RECT label;
+  GetWindowRect(FormPro->Label1, &label);
+  OffsetRect(&label, -rect.left, -rect.top);
+  // Painted: the frames at the edges, the red caption of the cancel button, the black label text.
+  const bool painted = test::PumpUntil([&] {
+    const RgbImage shot = test::GrabScreen(rect);
+    return PixelOf(shot, 0, 50) == kFrameLight && PixelOf(shot, 314, 50) == kFrameDark &&
+           test::CountColour(shot, button, RGB(255, 0, 0)) > 20 && test::CountColour(shot, label, RGB(0, 0, 0)) > 20;
+  });
+  EXPECT_TRUE(painted);
   EXPECT_TRUE(test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "progress_window_cancel"));
+}
+
+TEST_F(FrmProgressTest, ShownAgainDuringItsHideItIsPlacedAndPaintedAfresh) {
+  ShowProgressWindow("第一次", true, true, false, kProgressEndColour);
+  ASSERT_NE(FormPro, nullptr);
+  const Colour red = MakeColour(255, 0, 0);
+  bool ran = false;
+  RECT placed{};
+  Colour column311 = 0;
+  // A double-click queued behind the hide shows the notice again while it is hidden, not yet destroyed.
+  test::TimerScript script(1, [&] {
+    if (!FormPro || IsWindowVisible(FormPro->hwnd)) return true;
+    ShowProgressWindow("第二次", false, true, false, red);
+    ran = true;
+    GetWindowRect(FormPro->hwnd, &placed);
+    const auto* row = static_cast<const std::uint8_t*>(FormPro->backgroundBits) + 50 * ((315 * 3 + 3) / 4 * 4);
+    column311 = MakeColour(row[311 * 3 + 2], row[311 * 3 + 1], row[311 * 3]);
+    return false;
+  });
+  Sleep(30);
+  HideProgressWindow();
+  ASSERT_TRUE(ran);
+  const Point offCentre = ProgressWindowPlace(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN),
+                                              315, 111, false);
+  EXPECT_EQ(placed.left, offCentre.x);
+  EXPECT_EQ(placed.top, offCentre.y);
+  EXPECT_EQ(column311, GradientRow(kWhite, red, 315)[311]);
 }
 
 TEST_F(FrmProgressTest, HideHandlesWaitingMessagesFirst) {
@@ -174,6 +220,7 @@ TEST_F(FrmProgressTest, PaintedNoticeReadBackFromTheScreen) {
       {"last gradient column inside the frames", right - 3, top + 90, gradient[311]},
       {"middle of the gradient", left + 157, top + 90, gradient[157]},
   };
+  test::PumpUntil([&] { return test::ScreenPixel(left + 157, top + 90) == gradient[157]; });
   for (const auto& c : cases) {
     EXPECT_EQ(test::ScreenPixel(c.x, c.y), c.expected) << c.what;
   }

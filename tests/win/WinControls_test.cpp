@@ -90,9 +90,9 @@ TEST(FlatButton, PaintsFaceFrameAndHotHighlight) {
   FlatButtonStyle style;  // face 15791348, frame 7617536, hot 3983359
   HWND button = CreateFlatButton(parent.hwnd, 1, L"", 10, 10, 60, 30, style);
   UpdateWindow(parent.hwnd);
-  test::Pump(30);
   POINT origin{0, 0};
   ClientToScreen(button, &origin);
+  test::PumpUntil([&] { return test::ScreenPixel(origin.x + 30, origin.y + 15) == COLORREF{15791348}; });
   EXPECT_EQ(test::ScreenPixel(origin.x, origin.y + 15), COLORREF{7617536}) << "frame";
   EXPECT_EQ(test::ScreenPixel(origin.x + 1, origin.y + 15), COLORREF{15791348}) << "face next to the frame";
   EXPECT_EQ(test::ScreenPixel(origin.x + 30, origin.y + 15), COLORREF{15791348}) << "face";
@@ -100,7 +100,7 @@ TEST(FlatButton, PaintsFaceFrameAndHotHighlight) {
   SendMessageW(button, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   EXPECT_TRUE(IsFlatButtonHot(button));
   UpdateWindow(button);
-  test::Pump(30);
+  test::PumpUntil([&] { return test::ScreenPixel(origin.x + 1, origin.y + 15) == COLORREF{3983359}; });
   EXPECT_EQ(test::ScreenPixel(origin.x, origin.y + 15), COLORREF{7617536}) << "frame while hot";
   EXPECT_EQ(test::ScreenPixel(origin.x + 1, origin.y + 15), COLORREF{3983359}) << "highlight while hot";
   SendMessageW(button, WM_MOUSELEAVE, 0, 0);
@@ -133,14 +133,14 @@ TEST(FlatButton, GlyphNormalThenDisabledWithTheCornerTransparent) {
   style.glyph = MakeGlyph();
   HWND button = CreateFlatButton(parent.hwnd, 1, L"", 10, 10, 60, 30, style);
   UpdateWindow(parent.hwnd);
-  test::Pump(30);
   POINT glyph{22, 7};  // centred: (60 - 16) / 2, (30 - 16) / 2
   ClientToScreen(button, &glyph);
+  test::PumpUntil([&] { return test::ScreenPixel(glyph.x + 8, glyph.y + 8) == RGB(255, 0, 0); });
   EXPECT_EQ(test::ScreenPixel(glyph.x + 8, glyph.y + 8), RGB(255, 0, 0));
   EXPECT_EQ(test::ScreenPixel(glyph.x + 1, glyph.y + 1), COLORREF{15791348}) << "transparent corner";
   EnableWindow(button, FALSE);
   UpdateWindow(button);
-  test::Pump(30);
+  test::PumpUntil([&] { return test::ScreenPixel(glyph.x + 8, glyph.y + 8) == RGB(128, 128, 128); });
   EXPECT_EQ(test::ScreenPixel(glyph.x + 8, glyph.y + 8), RGB(128, 128, 128));
   DestroyWindow(button);
   DeleteObject(style.glyph);

@@ -55,6 +55,23 @@ inline void Pump(DWORD milliseconds) {
   } while (GetTickCount() - start < milliseconds);
 }
 
+// Handles messages until `done` holds, at most `milliseconds`; whether it held. What a window
+// draws reaches the screen only once Wine has handled its messages, so a screenshot test waits
+// for the pixels it expects instead of a fixed time.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 5000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    if (done()) return true;
+    if (GetTickCount() - start >= milliseconds) return false;
+    Sleep(10);
+  }
+}
+
 // How many top-level windows of this thread have the class `className`.
 inline int CountThreadWindows(const wchar_t* className) {
   struct Count {
@@ -109,6 +126,18 @@ inline RgbImage GrabScreen(const RECT& rect) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return image;
+}
+
+// How many pixels of `image` inside the rectangle (image coordinates) have exactly this colour.
+inline int CountColour(const RgbImage& image, const RECT& rect, COLORREF colour) {
+  int count = 0;
+  for (int y = rect.top < 0 ? 0 : rect.top; y < rect.bottom && y < image.height; ++y) {
+    for (int x = rect.left < 0 ? 0 : rect.left; x < rect.right && x < image.width; ++x) {
+      const size_t i = (static_cast<size_t>(y) * image.width + x) * 3;
+      if (RGB(image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]) == colour) ++count;
+    }
+  }
+  return count;
 }
 
 // Saves the screen under `rect` as <dir>/<name>.png; `unixDir` is a path of the build tree.

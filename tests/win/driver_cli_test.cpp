@@ -49,6 +49,16 @@ TEST(DriverCli, DrivesTheTargetWindow) {
   EXPECT_EQ(t.process.WaitExit(0), 11u);
 }
 
+TEST(DriverCli, WaitsForAHungWindowEndAndPrintIt) {
+  Target t = LaunchTarget("命令行 挂起");
+  ASSERT_TRUE(Post(t.window, kHang));
+  Sleep(200);
+  const std::string pid = std::to_string(t.process.Id());
+  EXPECT_EQ(RunCli({"wait-window", "--caption", "命令行 挂起", "--pid", pid, "--timeout", "1000"}), 0u);
+  EXPECT_EQ(RunCli({"wait-window", "--caption", "没有", "--pid", pid, "--timeout", "1000"}), 1u);
+  EXPECT_EQ(RunCli({"texts", "--caption", "命令行 挂起", "--timeout", "1000"}), 0u);
+}
+
 TEST(DriverCli, LaunchesADetachedProgramWithItsOwnArguments) {
   ASSERT_EQ(RunCli({"launch", TargetPath(), "--dir", "C:\\", "--show", "1", "--", "--caption", "命令行 启动",
                     "--exit-code", "13"}),

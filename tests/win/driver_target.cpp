@@ -24,6 +24,7 @@ constexpr UINT kAddTray = WM_APP + 2;
 constexpr UINT kRemoveTray = WM_APP + 3;
 constexpr UINT kSetCaption = WM_APP + 4;
 constexpr UINT kDouble = WM_APP + 5;
+constexpr UINT kHang = WM_APP + 6;
 constexpr UINT kRestoreApp = 5120;
 constexpr UINT kTrayCallback = 1280;
 constexpr UINT kTrayId = 100;
@@ -104,6 +105,9 @@ LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case kDouble:
       return static_cast<LRESULT>(wParam * 2);
+    case kHang:  // a window that never answers again
+      Sleep(INFINITE);
+      return 0;
     case kRestoreApp:
       ShowWindow(window, IsIconic(window) ? SW_RESTORE : SW_SHOW);
       SetForegroundWindow(window);

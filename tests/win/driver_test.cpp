@@ -4,6 +4,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include "win/Wide.h"
 
 namespace teshmar::driver {
@@ -76,6 +78,56 @@ TEST(DriverWindows, FindsWindowsByCaptionClassAndProcess) {
   const auto own = WindowsOfProcess(pid, false);
   EXPECT_EQ(own, std::vector<HWND>{t.window});
   EXPECT_EQ(WaitForWindow({"没有这个窗口", "", 0, true}, 200), nullptr);
+}
+
+// Windows whose threads answer no message, in this process and in another: a wait for a window
+// still ends by its time-out, and finds them when they match.
+TEST(DriverWindows, AWaitEndsByItsTimeOutWhateverTheWindowsDo) {
+  HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread hung([&] {
+    HWND window = CreateWindowExW(0, L"STATIC", L"挂起的窗口", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                  nullptr);
+    SetEvent(created);
+    WaitForSingleObject(release, INFINITE);
+    DestroyWindow(window);
+  });
+  WaitForSingleObject(created, INFINITE);
+  Target other = LaunchTarget("挂起的目标");
+  ASSERT_TRUE(Post(other.window, kHang));
+  Sleep(200);
+
+  struct Case {
+    WindowQuery query;
+    bool found;
+  } cases[] = {
+      {{"没有这个窗口", "", 0, true}, false},
+      {{"挂起的窗口", "", 0, true}, true},
+      {{"挂起的目标", "", other.process.Id(), true}, true},
+  };
+  for (const auto& c : cases) {
+    std::atomic<bool> done = false;
+    HWND found = nullptr;
+    std::string text;
+    // On a thread of its own, so that a wait that hangs fails here instead of stalling the suite.
+    std::thread waiter([&] {
+      found = WaitForWindow(c.query, 500);
+      if (found) text = WindowText(found, 500);
+      done = true;
+    });
+    const bool ended = Eventually([&] { return done.load(); });
+    if (!ended) SetEvent(release);  // lets a stuck waiter go, so the test can end
+    waiter.join();
+    EXPECT_TRUE(ended) << c.query.caption;
+    EXPECT_EQ(found != nullptr, c.found) << c.query.caption;
+    if (c.found) {
+      EXPECT_EQ(text, c.query.caption);
+    }
+  }
+  SetEvent(release);
+  hung.join();
+  CloseHandle(created);
+  CloseHandle(release);
 }
 
 TEST(DriverWindows, ReadsChildControls) {

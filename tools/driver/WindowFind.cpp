@@ -19,10 +19,11 @@ BOOL CALLBACK Visit(HWND window, LPARAM param) {
   if (!q.includeHidden && !IsWindowVisible(window)) return TRUE;
   if (q.pid && ProcessOfWindow(window) != q.pid) return TRUE;
   if (!q.className.empty() && ClassNameW(window) != s.className) return TRUE;
-  // GetWindowTextW reads a top-level window's caption without a message, so a hung window cannot stall the search.
+  // GetWindowTextW sends WM_GETTEXT to a window of this process, which a hung thread never answers;
+  // InternalGetWindowText reads the stored caption of any window without a message.
   if (!q.caption.empty()) {
     wchar_t buffer[512];
-    const int len = GetWindowTextW(window, buffer, 512);
+    const int len = InternalGetWindowText(window, buffer, 512);
     if (std::wstring_view(buffer, static_cast<std::size_t>(len > 0 ? len : 0)) != s.caption) return TRUE;
   }
   s.found.push_back(window);

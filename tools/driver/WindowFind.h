@@ -18,7 +18,8 @@ struct WindowQuery {
 std::vector<HWND> FindWindows(const WindowQuery& query);
 // All top-level windows of one process.
 std::vector<HWND> WindowsOfProcess(DWORD pid, bool includeHidden);
-// Polls every pollMs until a matching window exists; nullptr after timeoutMs.
+// Polls every pollMs until a matching window exists; nullptr after timeoutMs. The search sends no
+// message to any window, so it ends by its time-out however the windows' threads behave.
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs, DWORD pollMs = 50);
 // Polls until no window matches the query any more; false after timeoutMs.
 bool WaitForNoWindow(const WindowQuery& query, DWORD timeoutMs, DWORD pollMs = 50);

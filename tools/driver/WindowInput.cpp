@@ -55,4 +55,36 @@ bool PostMinimise(HWND window) { return Post(window, WM_SYSCOMMAND, SC_MINIMIZE,
 
 bool HasTaskbarButton(HWND window) { return IsWindowVisible(window) != FALSE; }
 
+bool TypeKeys(const std::vector<WORD>& virtualKeys) {
+  auto key = [](WORD vk, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = flags;
+    return in;
+  };
+  std::vector<INPUT> inputs;
+  for (WORD vk : virtualKeys) inputs.push_back(key(vk, 0));
+  for (auto it = virtualKeys.rbegin(); it != virtualKeys.rend(); ++it) inputs.push_back(key(*it, KEYEVENTF_KEYUP));
+  return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool BringToForeground(HWND window, DWORD timeoutMs) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    SetForegroundWindow(window);
+    if (GetForegroundWindow() == window) return true;
+    if (GetTickCount64() >= end) return false;
+    Sleep(50);
+  }
+}
+
+HWND FocusedWindow(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 }  // namespace teshmar::driver

@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace teshmar::driver {
 
@@ -28,5 +29,16 @@ bool PostMinimise(HWND window);
 
 // Whether the window has a taskbar button: a shown top-level window has one, a hidden one does not.
 bool HasTaskbarButton(HWND window);
+
+// Presses keys as a person would, through the system's input queue (SendInput): down in the given
+// order, up in the reverse order. They reach the foreground window's focus, with the key state
+// (Ctrl, Shift, Alt) that real typing gives. False when the system refused the input.
+bool TypeKeys(const std::vector<WORD>& virtualKeys);
+
+// Makes `window` the foreground window; true once it is.
+bool BringToForeground(HWND window, DWORD timeoutMs = 5000);
+
+// The window that has the keyboard focus in the thread owning `window` (any process); nullptr if none.
+HWND FocusedWindow(HWND window);
 
 }  // namespace teshmar::driver

@@ -30,8 +30,9 @@ std::string WindowText(HWND window, DWORD timeoutMs) {
       return win::Narrow(text);
     }
   }
+  // The stored text, read without a message, as a hung window cannot answer one.
   wchar_t buffer[1024];
-  const int len = GetWindowTextW(window, buffer, 1024);
+  const int len = InternalGetWindowText(window, buffer, 1024);
   return win::Narrow(std::wstring_view(buffer, static_cast<std::size_t>(len > 0 ? len : 0)));
 }
 

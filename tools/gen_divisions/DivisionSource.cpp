@@ -67,6 +67,11 @@ bool IsCode(std::string_view code) {
 // Names go into string literals and must be encodable in the console's code page.
 void CheckName(std::size_t line, std::string_view name) {
   if (name.empty()) Fail(line, "empty name");
+  // Lookups compare names exactly, and two-character names are spaced by the generator itself.
+  for (std::string_view blank : {std::string_view(" "), kIdeographicSpace}) {
+    if (name.starts_with(blank) || name.ends_with(blank))
+      Fail(line, "name \"" + std::string(name) + "\" has a blank before or after it");
+  }
   for (char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\' || c == 0x7f)
       Fail(line, "name holds a control character, a quote or a backslash");
@@ -92,6 +97,11 @@ Tables Parse(std::string_view tsv) {
     if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
     if (line == 1 && row.substr(0, 3) == "\xEF\xBB\xBF") row.remove_prefix(3);
     if (line == 1 && row == "code\tname") continue;
+    if (row.empty()) {
+      // Empty lines may end the list, as an editor's last line break leaves one.
+      if (tsv.find_first_not_of("\r\n") == std::string_view::npos) break;
+      Fail(line, "empty line inside the list");
+    }
     std::size_t tab = row.find('\t');
     if (tab == std::string_view::npos) Fail(line, "expected \"code<TAB>name\"");
     std::string code(row.substr(0, tab));
