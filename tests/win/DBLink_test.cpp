@@ -94,6 +94,46 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(PlatformFileOps().WriteNew(path, bytes));
 }
 
+// Connections that note, each time one opens, whether the wait cursor is up.
+class CursorProbe : public IDatabase {
+ public:
+  explicit CursorProbe(IDatabase& inner) : inner_(inner) {}
+  std::vector<bool> waitAtOpen;
+
+  std::unique_ptr<IConnection> CreateConnection() override {
+    return std::make_unique<Connection>(inner_.CreateConnection(), waitAtOpen);
+  }
+
+ private:
+  class Connection : public IConnection {
+   public:
+    Connection(std::unique_ptr<IConnection> inner, std::vector<bool>& notes) : inner_(std::move(inner)), notes_(notes) {}
+    void Open(const std::string& cs) override {
+      notes_.push_back(GetCursor() == LoadCursorW(nullptr, IDC_WAIT));
+      inner_->Open(cs);
+    }
+    void Close() override { inner_->Close(); }
+    bool IsOpen() const override { return inner_->IsOpen(); }
+    std::string ConnectionString() const override { return inner_->ConnectionString(); }
+    std::unique_ptr<IQuery> CreateQuery() override { return inner_->CreateQuery(); }
+
+   private:
+    std::unique_ptr<IConnection> inner_;
+    std::vector<bool>& notes_;
+  };
+  IDatabase& inner_;
+};
+
+// A left click at a point of the screen, through the system's input.
+void ClickAt(POINT at) {
+  SetCursorPos(at.x, at.y);
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
 // Runs the dialog for one entry; `steps` run one per timer tick once the dialog is on the screen,
 // so messages posted by one step are handled before the next. A dialog still open after the last
 // step is cancelled, and `leftOpen` says so.
@@ -256,7 +296,8 @@ TEST_F(DBLinkDialogTest, DroppingTheListDownShowsTheServersDatabasesInOrder) {
   std::vector<std::string> items;
   std::string text;
   bool dropped = false;
-  RunDialog(owner.hwnd, db, settings, boxes, 1, DatabaseKind::Store,
+  CursorProbe probe(db);
+  RunDialog(owner.hwnd, probe, settings, boxes, 1, DatabaseKind::Store,
             {[&](HWND d) {
                SetWindowTextW(Item(d, kCBServerIP), L" 10.0.0.7 ");
                SetWindowTextW(Item(d, kCBDateDB), L"typed");
@@ -276,7 +317,37 @@ TEST_F(DBLinkDialogTest, DroppingTheListDownShowsTheServersDatabasesInOrder) {
   EXPECT_NE(db.connectionStrings()[0].find("User ID=sa;Password=;Data Source=10.0.0.7,1433;"), std::string::npos)
       << db.connectionStrings()[0];
   EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_EQ(probe.waitAtOpen, std::vector<bool>{true}) << "the wait cursor while it connects";
   EXPECT_TRUE(db.AllReleased()) << "the dialog's connections close with it";
+}
+
+TEST_F(DBLinkDialogTest, ClickingTheArrowFillsTheList) {
+  db.Answer(kListing, {{{"DB_NAME", "Shop1"}}, {{"DB_NAME", "Shop2"}}});
+  std::vector<std::string> items;
+  bool dropped = false;
+  RunDialog(owner.hwnd, db, settings, boxes, 1, DatabaseKind::Store,
+            {[&](HWND d) {
+               SetForegroundWindow(d);
+               COMBOBOXINFO info{};
+               info.cbSize = sizeof info;
+               GetComboBoxInfo(Item(d, kCBDateDB), &info);
+               POINT arrow{(info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2};
+               ClientToScreen(Item(d, kCBDateDB), &arrow);
+               ClickAt(arrow);
+             },
+             [](HWND) {},
+             [&](HWND d) {
+               dropped = SendMessageW(Item(d, kCBDateDB), CB_GETDROPPEDSTATE, 0, 0) != 0;
+               items = ComboItems(Item(d, kCBDateDB));
+               RECT rect;
+               GetWindowRect(d, &rect);
+               rect.bottom += 60;  // the list below the form
+               test::SaveScreenshot(rect, TESHMAR_SCREENSHOT_DIR, "link_dialog_list");
+               SendMessageW(Item(d, kCBDateDB), CB_SHOWDROPDOWN, FALSE, 0);
+             }});
+  EXPECT_TRUE(dropped);
+  EXPECT_EQ(items, (std::vector<std::string>{"Shop1", "Shop2"}));
+  EXPECT_EQ(db.statements(), std::vector<std::string>{kListing});
 }
 
 TEST_F(DBLinkDialogTest, SavingWithAnEmptyServerSaysSoInABoxOwnedByTheDialog) {
@@ -300,6 +371,11 @@ TEST_F(DBLinkDialogTest, SavingWithAnEmptyServerSaysSoInABoxOwnedByTheDialog) {
         box.text = win::Narrow(text);
         box.caption = "Teshmar";
         box.mainEnabledUnderBox = IsWindowEnabled(app::MainWindow()) != FALSE;
+        RECT under, over;
+        GetWindowRect(box.owner, &under);
+        GetWindowRect(found, &over);
+        UnionRect(&under, &under, &over);
+        test::SaveScreenshot(under, TESHMAR_SCREENSHOT_DIR, "link_dialog_message");
         PostMessageW(found, WM_COMMAND, IDOK, 0);
         return;
       }
@@ -358,7 +434,8 @@ TEST_F(DBLinkDialogTest, ApplicationBoxesBelongToTheMainWindowWhenNoDialogRuns) 
 TEST_F(DBLinkDialogTest, SavingAValidLinkWritesTheEntrysSection) {
   WriteBytes(dir.File(), "; kept\r\n[Item1]\r\nDatabase=other\r\n");
   db.Answer(kStoreMarker, {{{"name", "Base"}}});
-  DialogRun run = RunDialog(owner.hwnd, db, settings, boxes, 3, DatabaseKind::Store,
+  CursorProbe probe(db);
+  DialogRun run = RunDialog(owner.hwnd, probe, settings, boxes, 3, DatabaseKind::Store,
                             {[&](HWND d) {
                                SetWindowTextW(Item(d, kCBServerIP), L" 10.0.0.7 ");
                                SetWindowTextW(Item(d, kCBDateDB), L"门店01");
@@ -374,6 +451,7 @@ TEST_F(DBLinkDialogTest, SavingAValidLinkWritesTheEntrysSection) {
   EXPECT_EQ(ReadBytes(dir.File()).bytes,
             "; kept\r\n[Item1]\r\nDatabase=other\r\n[Item3]\r\nServername=10.0.0.7\r\nPort=1433\r\nDatabase=" +
                 kStoreName936 + "\r\nLogid=sa\r\nLogpass=pw\r\nConnType=1\r\n");
+  EXPECT_EQ(probe.waitAtOpen, (std::vector<bool>{true, true})) << "the test's connection, then the kind check's";
   EXPECT_TRUE(db.AllReleased());
 }
 
