@@ -124,14 +124,16 @@ class CursorProbe : public IDatabase {
   IDatabase& inner_;
 };
 
-// A left click at a point of the screen, through the system's input.
-void ClickAt(POINT at) {
-  SetCursorPos(at.x, at.y);
-  INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input, sizeof(INPUT));
+// A left click on the arrow of a combo box, as the mouse gives it to the control (posted, so the
+// combo box handles it in the dialog's own loop, like a click of the operator).
+void ClickArrow(HWND combo) {
+  COMBOBOXINFO info{};
+  info.cbSize = sizeof info;
+  GetComboBoxInfo(combo, &info);
+  const LPARAM at = MAKELPARAM((info.rcButton.left + info.rcButton.right) / 2,
+                               (info.rcButton.top + info.rcButton.bottom) / 2);
+  PostMessageW(combo, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(combo, WM_LBUTTONUP, 0, at);
 }
 
 // Runs the dialog for one entry; `steps` run one per timer tick once the dialog is on the screen,
@@ -327,13 +329,7 @@ TEST_F(DBLinkDialogTest, ClickingTheArrowFillsTheList) {
   bool dropped = false;
   RunDialog(owner.hwnd, db, settings, boxes, 1, DatabaseKind::Store,
             {[&](HWND d) {
-               SetForegroundWindow(d);
-               COMBOBOXINFO info{};
-               info.cbSize = sizeof info;
-               GetComboBoxInfo(Item(d, kCBDateDB), &info);
-               POINT arrow{(info.rcButton.left + info.rcButton.right) / 2, (info.rcButton.top + info.rcButton.bottom) / 2};
-               ClientToScreen(Item(d, kCBDateDB), &arrow);
-               ClickAt(arrow);
+               ClickArrow(Item(d, kCBDateDB));
              },
              [](HWND) {},
              [&](HWND d) {
@@ -348,6 +344,49 @@ TEST_F(DBLinkDialogTest, ClickingTheArrowFillsTheList) {
   EXPECT_TRUE(dropped);
   EXPECT_EQ(items, (std::vector<std::string>{"Shop1", "Shop2"}));
   EXPECT_EQ(db.statements(), std::vector<std::string>{kListing});
+}
+
+TEST_F(DBLinkDialogTest, ClickingTheArrowWithAHostNameSaysSoAndAsksNoServer) {
+  app::WinMessageBoxes realBoxes;
+  std::string text;
+  HWND boxOwner = nullptr;
+  std::atomic<bool> stop{false};
+  std::thread closer([&] {
+    while (!stop) {
+      HWND found = FindWindowW(L"#32770", L"Teshmar");
+      if (found && IsWindowVisible(found)) {
+        wchar_t shown[256] = {};
+        GetDlgItemTextW(found, 0xFFFF, shown, 256);
+        text = win::Narrow(shown);
+        boxOwner = GetWindow(found, GW_OWNER);
+        PostMessageW(found, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  HWND dialogSeen = nullptr;
+  bool answersAfterwards = false, mainDisabledAfterwards = false;
+  RunDialog(owner.hwnd, db, settings, realBoxes, 1, DatabaseKind::Store,
+            {[&](HWND d) {
+               dialogSeen = d;
+               SetWindowTextW(Item(d, kCBServerIP), L"localhost");
+               ClickArrow(Item(d, kCBDateDB));
+             },
+             [](HWND) {}, [](HWND) {}, [](HWND) {},
+             [&](HWND d) {
+               SendMessageW(Item(d, kCBDateDB), CB_SHOWDROPDOWN, FALSE, 0);
+               answersAfterwards = SendMessageW(Item(d, kCheckBox2), BM_CLICK, 0, 0) == 0 &&
+                                   IsWindowEnabled(Item(d, kPortEd));
+               mainDisabledAfterwards = !IsWindowEnabled(owner.hwnd);
+             }});
+  stop = true;
+  closer.join();
+  EXPECT_EQ(text, "请填写正确的服务器IP！");
+  EXPECT_EQ(boxOwner, dialogSeen);
+  EXPECT_TRUE(answersAfterwards);
+  EXPECT_TRUE(mainDisabledAfterwards);
+  EXPECT_TRUE(db.connectionStrings().empty());
 }
 
 TEST_F(DBLinkDialogTest, SavingWithAnEmptyServerSaysSoInABoxOwnedByTheDialog) {
