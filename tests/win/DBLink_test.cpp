@@ -509,6 +509,8 @@ TEST_F(DBLinkDialogTest, EnterAndEscCloseNothing) {
     steps.push_back(key(id, VK_RETURN));
     steps.push_back(key(id, VK_ESCAPE));
   }
+  // Esc is no "取 消" whatever has the focus.
+  for (int id : {kBtnOK, kBtnCancel, kCheckBox1, kRzBitBtn2}) steps.push_back(key(id, VK_ESCAPE));
   bool stillThere = false;
   steps.push_back([&](HWND d) { stillThere = IsWindowVisible(d) != FALSE; });
   DialogRun run = RunDialog(owner.hwnd, db, settings, boxes, 1, DatabaseKind::Store, steps);
