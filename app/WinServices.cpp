@@ -5,9 +5,23 @@
 
 namespace teshmar::app {
 
+namespace {
+
+// A box enables its owner again when it closes. While a modal window runs, the main window is
+// disabled and must stay so: the box then belongs to the active window of this thread, as the
+// framework's boxes do, and to the main window only when no window of this process is active.
+HWND ApplicationOwner() {
+  HWND active = GetActiveWindow();
+  DWORD process = 0;
+  if (active && GetWindowThreadProcessId(active, &process) && process == GetCurrentProcessId()) return active;
+  return MainWindow();
+}
+
+}  // namespace
+
 int WinMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned flags,
                           MessageBoxOwner owner) {
-  HWND parent = owner == MessageBoxOwner::Application ? MainWindow() : nullptr;
+  HWND parent = owner == MessageBoxOwner::Application ? ApplicationOwner() : nullptr;
   return MessageBoxW(parent, win::Widen(text).c_str(), win::Widen(caption).c_str(), flags);
 }
 

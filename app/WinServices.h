@@ -6,7 +6,8 @@
 
 namespace teshmar::app {
 
-// Message boxes through MessageBoxW; "owned by the application" means by the main window.
+// Message boxes through MessageBoxW; "owned by the application" means by the thread's active
+// window of this process (a modal dialog, while one runs), else by the main window.
 class WinMessageBoxes : public IMessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override;

@@ -19,6 +19,7 @@ class FakeMessageBoxes : public IMessageBoxes {
 
   int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override {
     shown.push_back({text, caption, flags, owner});
+    if (journal) journal->push_back("box " + text);
     if (answers.empty()) return mb::kIdOk;
     int answer = answers.front();
     answers.pop_front();
@@ -27,6 +28,8 @@ class FakeMessageBoxes : public IMessageBoxes {
 
   std::vector<Shown> shown;
   std::deque<int> answers;
+  // When set, every box is also noted here as "box <text>", in order with what else a test notes.
+  std::vector<std::string>* journal = nullptr;
 };
 
 }  // namespace teshmar::testing
