@@ -416,6 +416,32 @@ TEST(RgInfoView, ClickDragAndDoubleClick) {
   EXPECT_EQ(window.rowAtDoubleClick, 4) << "on the row that is selected";
 }
 
+TEST(RgInfoView, TheFocusIsShownOnTheCurrentRow) {
+  GridWindow window(kRows);
+  window.model.SetRow(2);
+  SetFocus(window.button);
+  window.Repaint();
+  const RgbImage without = GrabClient(window.grid);
+  SetFocus(window.grid);
+  window.Repaint();
+  const RgbImage with = GrabClient(window.grid);
+  ASSERT_EQ(without.rgb.size(), with.rgb.size());
+  // The dotted frame runs along the edges of the current row's selectable cells, nowhere else.
+  const StringGrid::Rect row = window.Cell(1, 2);
+  int onEdge = 0, elsewhere = 0;
+  for (int y = 0; y < with.height; ++y) {
+    for (int x = 0; x < with.width; ++x) {
+      const size_t at = (static_cast<size_t>(y) * with.width + x) * 3;
+      if (std::equal(&with.rgb[at], &with.rgb[at] + 3, &without.rgb[at])) continue;
+      const bool edge = y >= row.top && y < row.bottom && x >= row.left && x < window.model.ContentWidth() - 1 &&
+                        (y == row.top || y == row.bottom - 1 || x == row.left || x == window.model.ContentWidth() - 2);
+      ++(edge ? onEdge : elsewhere);
+    }
+  }
+  EXPECT_GT(onEdge, 100);
+  EXPECT_EQ(elsewhere, 0);
+}
+
 TEST(RgInfoView, DraggingAHeadingBorderResizesTheColumn) {
   GridWindow window(kRows);
   const POINT border = window.Screen(126, 15);

@@ -11,3 +11,9 @@ if(WIN32)
     set_tests_properties(rginfo_view_test PROPERTIES RESOURCE_LOCK wine_desktop)
   endif()
 endif()
+
+# The figure for the once-a-second repaint (run by hand).
+if(WIN32)
+  add_executable(rginfo_paint_timing ${CMAKE_CURRENT_LIST_DIR}/RgInfoPaintTiming.cpp)
+  target_link_libraries(rginfo_paint_timing PRIVATE teshmar_rgInfo_view)
+endif()
