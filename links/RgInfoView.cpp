@@ -107,7 +107,9 @@ void DrawCell(RgInfoView& view, HDC dc, int col, int row, const RECT& cell, int 
 // Paints the cells that meet `area`; the rest of it shows the window colour.
 void PaintGrid(RgInfoView& view, HDC dc, const RECT& area) {
   StringGrid& grid = *view.model;
-  HGDIOBJ oldFont = SelectObject(dc, view.font);
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  SelectObject(dc, view.font);
   Fill(dc, area, GetSysColor(COLOR_WINDOW));
   const int blinkPhase = view.hooks.blinkPhase ? view.hooks.blinkPhase() : 0;
 
@@ -135,7 +137,7 @@ void PaintGrid(RgInfoView& view, HDC dc, const RECT& area) {
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &focus);
   }
-  SelectObject(dc, oldFont);
+  RestoreDC(dc, saved);
 }
 
 bool EnsureBuffer(RgInfoView& view, HDC dc, int width, int height) {
@@ -456,7 +458,11 @@ bool RegisterRgInfoClass() {
   windowClass.hInstance = GetModuleHandleW(nullptr);
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.lpszClassName = kRgInfoClassName;
-  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  if (RegisterClassExW(&windowClass)) return true;
+  // Registered before: only by this module will do, another procedure under the name would not know the model.
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  return GetClassInfoExW(windowClass.hInstance, kRgInfoClassName, &existing) && existing.lpfnWndProc == RgInfoProc;
 }
 
 }  // namespace
