@@ -425,6 +425,11 @@ TEST(RgInfoView, TheFocusIsShownOnTheCurrentRow) {
   SetFocus(window.grid);
   window.Repaint();
   const RgbImage with = GrabClient(window.grid);
+  test::SaveScreenshot([&] {
+    RECT rect;
+    GetWindowRect(window.top, &rect);
+    return rect;
+  }(), TESHMAR_SCREENSHOT_DIR, "rginfo_focused");
   ASSERT_EQ(without.rgb.size(), with.rgb.size());
   // The dotted frame runs along the edges of the current row's selectable cells, nowhere else.
   const StringGrid::Rect row = window.Cell(1, 2);
