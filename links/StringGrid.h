@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,10 @@ namespace teshmar {
 // The cells and the selection of a string grid with one fixed heading row and one fixed first
 // column. Platform-free, so what the grid holds, and which row is current, is tested natively;
 // the grid's window paints it and feeds it the mouse and the keyboard.
+//
+// Geometry is in pixels of the grid's client area. Every cell is followed by a grid line of
+// kLineWidth to its right and below it; a point on that line belongs to the cell. The heading row
+// is always shown at the top; entry rows scroll under it from TopRow(). Columns do not scroll.
 class StringGrid {
  public:
   explicit StringGrid(int colCount);
@@ -23,11 +28,117 @@ class StringGrid {
   void SetCell(int col, int row, std::string text);
 
   // The current row: the row last selected (1 while there is an entry row, whatever RowCount was).
+  // 0 while the grid has no entry row.
   int Row() const;
+  // Selects that one row and scrolls it into view; ignored unless it is an entry row.
   void SetRow(int row);
+
+  // --- Layout
+  static constexpr int kLineWidth = 1;
+  // A column dragged narrower keeps this much, so its border can still be caught.
+  static constexpr int kMinColWidth = 8;
+  // Pixels either side of a heading border where a press starts resizing the column.
+  static constexpr int kBorderGrip = 3;
+
+  int ColWidth(int col) const;  // 0 outside the grid
+  void SetColWidth(int col, int width);
+  int RowHeight(int row) const;
+  // Rows without a height of their own take the default (30 until set).
+  void SetDefaultRowHeight(int height);
+  // A height of one row; kept when the row count changes, so the row has it whenever it exists.
+  void SetRowHeight(int row, int height);
+
+  struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;  // the cell without its grid lines
+    bool operator==(const Rect&) const = default;
+  };
+  // Where a cell is drawn; false when its row is scrolled away or it is outside the grid.
+  bool CellRect(int col, int row, Rect& rect) const;
+  int ColLeft(int col) const;
+  // The width of all columns with their lines.
+  int ContentWidth() const;
+
+  struct Hit {
+    int col = -1, row = -1;  // both -1 when the point is on no cell
+    bool operator==(const Hit&) const = default;
+  };
+  Hit HitTest(int x, int y) const;
+  // The column whose right border is under the point, when the point is in the heading row; -1 otherwise.
+  int ColumnBorderAt(int x, int y) const;
+
+  // --- View and scrolling
+  // The height of the area the grid is shown in; until set, every row counts as shown.
+  void SetViewHeight(int pixels);
+  int ViewHeight() const;
+  // The first entry row shown under the heading row; 1 while there is none.
+  int TopRow() const;
+  // Kept between 1 and MaxTopRow().
+  void SetTopRow(int row);
+  void ScrollBy(int rows);
+  // The highest top row: from it the last row is shown whole (or it is the last row itself).
+  int MaxTopRow() const;
+  // Entry rows shown whole from TopRow(); at least 1 while there is an entry row, so a page moves.
+  int VisibleRowCount() const;
+  // Scrolls the least that shows the row whole.
+  void ScrollIntoView(int row);
+
+  // --- Selection: the rows from the anchor to the current row, both included, whole rows; the
+  // fixed number column is drawn as fixed and is never shown selected.
+  int AnchorRow() const;
+  int SelectionTop() const;     // 0 while there is no entry row
+  int SelectionBottom() const;  // 0 while there is no entry row
+  bool IsRowSelected(int row) const;
+  // The anchor stays at `anchor`, the current row moves to `current` (both kept among the entry
+  // rows) and is scrolled into view.
+  void SelectRows(int anchor, int current);
+  // Every entry row, the current row kept where it is.
+  void SelectAll();
+
+  enum class Move { Up, Down, PageUp, PageDown, Home, End };
+  // Moves the current row; `extend` keeps the anchor (Shift), otherwise the selection is the new row alone.
+  void MoveCurrent(Move move, bool extend);
+
+  // --- Mouse. A press on an entry row selects it (with `extend` from the anchor to it); a press on
+  // a border in the heading row starts resizing that column. The view captures the mouse while
+  // Dragging() is not None and passes every move until the release.
+  enum class Drag { None, Rows, ColumnSize };
+  Drag MouseDown(int x, int y, bool extend);
+  void MouseMove(int x, int y);
+  void MouseUp();
+  Drag Dragging() const;
+
+  // The headings and the selected rows, every cell as held, tab-separated, each line ended by CR LF.
+  std::string ClipboardText() const;
 
   // Called after every change of cells, row count or selection, so the window repaints.
   std::function<void()> onChanged;
+
+ private:
+  int EntryRows() const { return RowCount() - 1; }
+  int ClampEntryRow(int row) const;
+  // Top of the entry rows' area: under the heading row and its line.
+  int BodyTop() const;
+  // The least top row from which `row` is shown whole.
+  int TopRowShowing(int row) const;
+  // The row a drag points at, from a y that may be outside the view.
+  int DragTargetRow(int y) const;
+  void SetSelection(int anchor, int current, int top, int bottom);
+  void Changed();
+
+  int colCount_;
+  std::vector<std::vector<std::string>> rows_;
+  std::vector<int> colWidths_;
+  int defaultRowHeight_ = 30;
+  std::map<int, int> rowHeights_;
+  int viewHeight_;
+  int topRow_ = 1;
+  int current_ = 0;
+  int anchor_ = 0;
+  int selTop_ = 0;
+  int selBottom_ = 0;
+  Drag drag_ = Drag::None;
+  int sizingCol_ = -1;
+  int sizingOffset_ = 0;
 };
 
 }  // namespace teshmar
