@@ -6,9 +6,7 @@ std::string RecordText(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    if (c == '\\')
-      out += "\\\\";
-    else if (c == '\r')
+    if (c == '\r')
       out += "\\r";
     else if (c == '\n')
       out += "\\n";

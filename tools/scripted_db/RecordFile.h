@@ -18,8 +18,9 @@ class IRecordSink {
 // Throws std::runtime_error naming the path when the file cannot be opened.
 std::unique_ptr<IRecordSink> OpenRecordFile(const std::string& path);
 
-// A record line for a text: a backslash, a carriage return and a line feed are written as
-// "\\", "\r" and "\n", so every event stays on one line and reads back unambiguously.
+// A record line for a text: a carriage return and a line feed are written as "\r" and "\n", so
+// every event stays on one line. Backslashes stay as they are, so Windows paths and server names
+// such as HOST\SQLEXPRESS read as written.
 std::string RecordText(std::string_view text);
 
 }  // namespace teshmar
