@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -222,6 +223,46 @@ TEST(DbScriptTest, ABadLineIsNamedWithWhatIsWrong) {
       {"refuse-prefix \"\" error", "line 1: 'refuse-prefix' takes the statement in double quotes, then the error text"},
   };
   for (const Case& c : cases) EXPECT_EQ(ScriptErrorOf(c.script), c.error) << c.script;
+}
+
+// The example of the format's description answers as the description says.
+TEST(DbScriptTest, TheDocumentedExampleAnswersAsDescribed) {
+  std::ifstream in(TESHMAR_SCRIPTED_README, std::ios::binary);
+  const std::string readme{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const size_t start = readme.find("```\n", readme.find("## Example"));
+  ASSERT_NE(start, std::string::npos) << "no example in " << TESHMAR_SCRIPTED_README;
+  const size_t end = readme.find("```", start + 4);
+  ASSERT_NE(end, std::string::npos);
+  Scripted scripted(readme.substr(start + 4, end - start - 4));
+  std::vector<int> waits;
+  scripted.db.SetWait([&](int ms) { waits.push_back(ms); });
+  testing::FakeMessageBoxes boxes;
+
+  EXPECT_TRUE(CheckLink(scripted.db, boxes, 1, Cs("192.168.1.20", "1433", "东城店库"), DatabaseKind::Store).ok);
+  EXPECT_TRUE(CheckLink(scripted.db, boxes, 2, Cs("192.168.1.20", "1433", "南城店库"), DatabaseKind::Store).ok);
+  EXPECT_TRUE(CheckLink(scripted.db, boxes, 3, Cs("192.168.1.20", "1433", "ERP"), DatabaseKind::Erp).ok);
+  EXPECT_TRUE(CheckLink(scripted.db, boxes, 4, Cs("192.168.1.30", "1444", "西城店库"), DatabaseKind::Store).ok);
+  EXPECT_FALSE(CheckLink(scripted.db, boxes, 5, Cs("192.168.1.30", "1433", "西城店库"), DatabaseKind::Store).ok);
+  EXPECT_FALSE(CheckLink(scripted.db, boxes, 6, Cs("192.168.1.40", "1433", "x"), DatabaseKind::Store).ok);
+  EXPECT_FALSE(CheckLink(scripted.db, boxes, 7, Cs("192.168.1.20", "1433", "ERP", "sa", "oldpass"), DatabaseKind::Erp).ok);
+  EXPECT_THAT(waits, ElementsAre(2000, 200, 2000));
+  EXPECT_TRUE(boxes.shown.empty());
+
+  std::unique_ptr<IConnection> connection = scripted.db.CreateConnection();
+  connection->Open(BuildBrowseConnString("192.168.1.20", "1433", "sa", "", 1));
+  EXPECT_THAT(Rows(*connection, kListing, {"DB_NAME"}), ElementsAre("东城店库", "南城店库", "ERP"));
+  EXPECT_THROW(connection->CreateQuery()->Open("select 1"), DatabaseError);
+
+  testing::FakeEntryLinks links;
+  links.links[1] = LinkSettings{"192.168.1.20", "1433", "东城店库", "sa", "", 1};
+  links.links[2] = LinkSettings{"192.168.1.20", "1433", "南城店库", "sa", "", 1};
+  WriteBaseRecord(*connection, links, 1, "东城新店", "广东省,东莞市,,新路");
+  WriteBaseRecord(*connection, links, 2, "南城店", "广东省,东莞市,,南路");
+  const Lines record = scripted.Record();
+  EXPECT_EQ(std::count(record.begin(), record.end(), "execute Update Base set Name='东城新店',Addr='新路' "), 1);
+  EXPECT_EQ(std::count(record.begin(), record.end(), "execute refused Update Base set Name='南城店',Addr='南路' "), 1);
+  connection->Open(EntryConnString(links, 2));
+  EXPECT_THAT(Rows(*connection, kBaseRows, {"Name", "Addr"}), ElementsAre("南城店|南城路"));
 }
 
 // --- Connection strings ---
