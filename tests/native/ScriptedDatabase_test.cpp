@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <ostream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -244,7 +245,8 @@ TEST(DbScriptTest, TheDocumentedExampleAnswersAsDescribed) {
   EXPECT_TRUE(CheckLink(scripted.db, boxes, 4, Cs("192.168.1.30", "1444", "西城店库"), DatabaseKind::Store).ok);
   EXPECT_FALSE(CheckLink(scripted.db, boxes, 5, Cs("192.168.1.30", "1433", "西城店库"), DatabaseKind::Store).ok);
   EXPECT_FALSE(CheckLink(scripted.db, boxes, 6, Cs("192.168.1.40", "1433", "x"), DatabaseKind::Store).ok);
-  EXPECT_FALSE(CheckLink(scripted.db, boxes, 7, Cs("192.168.1.20", "1433", "ERP", "sa", "oldpass"), DatabaseKind::Erp).ok);
+  EXPECT_FALSE(
+      CheckLink(scripted.db, boxes, 7, Cs("192.168.1.20", "1433", "ERP", "sa", "oldpass"), DatabaseKind::Erp).ok);
   EXPECT_THAT(waits, ElementsAre(2000, 200, 2000));
   EXPECT_TRUE(boxes.shown.empty());
 
@@ -260,7 +262,8 @@ TEST(DbScriptTest, TheDocumentedExampleAnswersAsDescribed) {
   WriteBaseRecord(*connection, links, 2, "南城店", "广东省,东莞市,,南路");
   const Lines record = scripted.Record();
   EXPECT_EQ(std::count(record.begin(), record.end(), "execute Update Base set Name='东城新店',Addr='新路' "), 1);
-  EXPECT_EQ(std::count(record.begin(), record.end(), "execute refused Update Base set Name='南城店',Addr='南路' "), 1);
+  EXPECT_EQ(std::count(record.begin(), record.end(), "execute refused Update Base set Name='南城店',Addr='南路' "),
+            1);
   connection->Open(EntryConnString(links, 2));
   EXPECT_THAT(Rows(*connection, kBaseRows, {"Name", "Addr"}), ElementsAre("南城店|南城路"));
 }
@@ -361,7 +364,8 @@ INSTANTIATE_TEST_SUITE_P(
         ConnectCase{Cs("10.0.0.1", "1433", "Shop", "me", "", 2), ""},
         ConnectCase{BuildBrowseConnString("10.0.0.1", "", "", "", 2), ""},
         ConnectCase{"", "[Microsoft][ODBC Driver Manager] Data source name not found and no default driver specified"},
-        ConnectCase{"Provider=MSDASQL;Data Source=10.0.0.1", "Provider cannot be found. It may not be properly installed."},
+        ConnectCase{"Provider=MSDASQL;Data Source=10.0.0.1",
+                    "Provider cannot be found. It may not be properly installed."},
         ConnectCase{"Provider=SQLOLEDB.1;Password=\"open", "The connection string cannot be read."}));
 
 TEST(ScriptedDatabaseTest, WithoutAScriptEveryServerRefuses) {
@@ -672,7 +676,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"|", "|", "|"}},
         RecordCase{"10.0.0.1", "Erp", "店", "a,b,c,d", {"open " + kBaseExists}, "", {}},
         RecordCase{"10.0.0.1", "NoWrite", "新", "a,b,c,新路",
-                   {"open " + kBaseExists, "open " + kBaseRows, "execute refused Update Base set Name='新',Addr='新路' "},
+                   {"open " + kBaseExists, "open " + kBaseRows,
+                    "execute refused Update Base set Name='新',Addr='新路' "},
                    "",
                    {"旧|旧路"}},
         RecordCase{"10.0.0.1", "NoRead", "新", "a,b,c,d", {"open " + kBaseExists, "open refused " + kBaseRows},
@@ -705,7 +710,8 @@ TEST(ScriptedDatabaseTest, EveryAttemptWaitsTheServersDelayBeforeItsAnswer) {
   std::vector<int> waits;
   scripted.db.SetWait([&](int ms) { waits.push_back(ms); });
   std::unique_ptr<IConnection> connection = scripted.db.CreateConnection();
-  for (const char* server : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.9"}) ConnectError(*connection, Cs(server, "1433", "Shop"));
+  for (const char* server : {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.9"})
+    ConnectError(*connection, Cs(server, "1433", "Shop"));
   ConnectError(*connection, Cs("10.0.0.1", "1433", "Missing"));  // refused after the wait, as a real server does
   EXPECT_THAT(waits, ElementsAre(2000, 3000, 70, 2000));
 }
@@ -761,8 +767,8 @@ TEST(ScriptedDatabaseTest, SeveralThreadsConnectCheckAndWriteAtOnce) {
       testing::FakeMessageBoxes boxes;
       for (int round = 0; round < kRounds; ++round) {
         const bool reachable = (t + round) % 2 == 0;
-        LinkCheckResult result =
-            CheckLink(scripted.db, boxes, t + 1, Cs(reachable ? "10.0.0.1" : "10.0.0.2", "1433", "Shop"), DatabaseKind::Store);
+        const std::string cs = Cs(reachable ? "10.0.0.1" : "10.0.0.2", "1433", "Shop");
+        LinkCheckResult result = CheckLink(scripted.db, boxes, t + 1, cs, DatabaseKind::Store);
         (result.ok ? passed : failed)++;
         std::unique_ptr<IConnection> connection = scripted.db.CreateConnection();
         connection->Open(Cs("10.0.0.1", "1433", "Shop"));
@@ -780,7 +786,7 @@ TEST(ScriptedDatabaseTest, SeveralThreadsConnectCheckAndWriteAtOnce) {
   const Lines record = scripted.Record();
   EXPECT_EQ(record.size(), static_cast<size_t>(kThreads * kRounds + kThreads * kRounds / 2 + kThreads * kRounds * 2));
   for (const std::string& line : record)
-    EXPECT_TRUE(line.rfind("connect ", 0) == 0 || line.rfind("open ", 0) == 0 || line.rfind("execute ", 0) == 0) << line;
+    EXPECT_TRUE(line.starts_with("connect ") || line.starts_with("open ") || line.starts_with("execute ")) << line;
   std::unique_ptr<IConnection> connection = scripted.db.CreateConnection();
   connection->Open(Cs("10.0.0.1", "1433", "Shop"));
   EXPECT_EQ(Rows(*connection, kBaseRows, {"Name"}).size(), static_cast<size_t>(kThreads * kRounds));
@@ -791,9 +797,10 @@ TEST(ScriptedDatabaseTest, SeveralThreadsConnectCheckAndWriteAtOnce) {
 class ScriptedFilesTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    const ::testing::UnitTest& unit = *::testing::UnitTest::GetInstance();
     dir_ = std::filesystem::temp_directory_path() /
-           std::filesystem::u8path("teshmar-scripted-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                   "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-测试");
+           std::filesystem::u8path("teshmar-scripted-" + std::to_string(std::random_device()()) + "-" +
+                                   unit.current_test_info()->name() + "-测试");
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
   }

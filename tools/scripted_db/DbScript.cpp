@@ -102,7 +102,8 @@ class Parser {
     if (keyword == "database") return Database(Single(rest, line, keyword), line);
     if (keyword == "table") return Table(AllWords(rest, line), line);
     if (keyword == "row") return Row(AllWords(rest, line), line);
-    if (keyword == "refuse" || keyword == "refuse-prefix") return RefuseStatement(keyword == "refuse-prefix", rest, line);
+    if (keyword == "refuse" || keyword == "refuse-prefix")
+      return RefuseStatement(keyword == "refuse-prefix", rest, line);
     Fail(line, "unknown keyword '" + keyword + "'");
   }
 
@@ -145,7 +146,8 @@ class Parser {
   }
 
   void RefuseLogin(const std::vector<std::string>& words, int line) {
-    if (words.empty() || words.size() > 2) Fail(line, "'refuse-login' takes a login and, if only one password is refused, that password");
+    if (words.empty() || words.size() > 2)
+      Fail(line, "'refuse-login' takes a login and, if only one password is refused, that password");
     LoginRefusal refusal{words[0], std::nullopt};
     if (words.size() == 2) refusal.password = words[1];
     ServerLevel(line, "refuse-login").loginRefusals.push_back(std::move(refusal));
@@ -168,14 +170,16 @@ class Parser {
 
   void Table(const std::vector<std::string>& words, int line) {
     if (!database_) Fail(line, "'table' belongs to a database: write a 'database' line first");
-    if (words.empty() || words[0].empty()) Fail(line, "'table' takes the table's name, then its columns if they are fixed");
+    if (words.empty() || words[0].empty())
+      Fail(line, "'table' takes the table's name, then its columns if they are fixed");
     for (const ScriptTable& table : database_->tables)
       if (SameName(table.name, words[0])) Fail(line, "table '" + words[0] + "' is named twice in this database");
     ScriptTable table{words[0], {words.begin() + 1, words.end()}, {}};
     for (size_t i = 0; i < table.columns.size(); ++i) {
       if (table.columns[i].empty()) Fail(line, "a column has no name");
       for (size_t j = 0; j < i; ++j)
-        if (SameName(table.columns[i], table.columns[j])) Fail(line, "column '" + table.columns[i] + "' is named twice");
+        if (SameName(table.columns[i], table.columns[j]))
+          Fail(line, "column '" + table.columns[i] + "' is named twice");
     }
     database_->tables.push_back(std::move(table));
     table_ = &database_->tables.back();

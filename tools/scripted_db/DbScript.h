@@ -43,8 +43,8 @@ struct LoginRefusal {
 
 struct ScriptServer {
   std::string host;
-  std::optional<int> port;  // nothing: the server answers on every port
-  int delayMs = 0;          // waited on every attempt to connect, before the answer
+  std::optional<int> port;                    // nothing: the server answers on every port
+  int delayMs = 0;                            // waited on every attempt to connect, before the answer
   std::optional<std::string> connectRefusal;  // set: the server is named but refuses every connection
   bool refuseIntegrated = false;
   std::vector<LoginRefusal> loginRefusals;
@@ -54,7 +54,7 @@ struct ScriptServer {
 
 struct DbScript {
   std::vector<ScriptServer> servers;
-  int unknownServerDelayMs = 0;  // waited before a server that is not named refuses
+  int unknownServerDelayMs = 0;            // waited before a server that is not named refuses
   std::vector<StatementRefusal> refusals;  // on every server
 };
 

@@ -31,8 +31,9 @@ class WinRecordFile : public IRecordSink {
 std::unique_ptr<IRecordSink> OpenRecordFile(const std::string& path) {
   // Shared for reading, writing and deleting, so a test can read it while the console runs and
   // remove its directory afterwards.
-  HANDLE file = CreateFileW(win::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(win::Widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     throw std::runtime_error("cannot open the record file " + path + " (error " + std::to_string(GetLastError()) + ")");
   return std::make_unique<WinRecordFile>(file);

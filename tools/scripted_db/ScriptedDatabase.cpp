@@ -81,10 +81,11 @@ Connect Decide(Shared& shared, const std::string& connectionString) {
   if (!pairs) return {nullptr, {}, kBadConnStringError, 0};
   std::optional<std::string> provider = ConnStringKey(*pairs, {"Provider"});
   if (!provider) return {nullptr, {}, kNoProviderError, 0};
-  if (!SameName(*provider, "SQLOLEDB.1") && !SameName(*provider, "SQLOLEDB")) return {nullptr, {}, kProviderMissingError, 0};
+  if (!SameName(*provider, "SQLOLEDB.1") && !SameName(*provider, "SQLOLEDB"))
+    return {nullptr, {}, kProviderMissingError, 0};
 
-  std::string dataSource = ConnStringKey(*pairs, {"Data Source", "Server", "Address", "Addr", "Network Address"})
-                               .value_or("(local)");
+  std::string dataSource =
+      ConnStringKey(*pairs, {"Data Source", "Server", "Address", "Addr", "Network Address"}).value_or("(local)");
   ScriptServer* server = FindServer(shared.script, dataSource);
   if (!server) return {nullptr, {}, kServerMissingError, shared.script.unknownServerDelayMs};
 
@@ -116,7 +117,8 @@ Connect Decide(Shared& shared, const std::string& connectionString) {
 
 class Query : public IQuery {
  public:
-  Query(std::shared_ptr<Shared> shared, std::shared_ptr<Link> link) : shared_(std::move(shared)), link_(std::move(link)) {}
+  Query(std::shared_ptr<Shared> shared, std::shared_ptr<Link> link)
+      : shared_(std::move(shared)), link_(std::move(link)) {}
 
   void Open(const std::string& sql) override {
     Close();

@@ -121,12 +121,8 @@ std::optional<std::vector<std::string>> Literals(Cursor& cursor) {
 
 // --- What the statements find in a scripted database. ---
 
-[[noreturn]] void InvalidObject(const std::string& name) {
-  throw DatabaseError("Invalid object name '" + name + "'.");
-}
-[[noreturn]] void InvalidColumn(const std::string& name) {
-  throw DatabaseError("Invalid column name '" + name + "'.");
-}
+[[noreturn]] void InvalidObject(const std::string& name) { throw DatabaseError("Invalid object name '" + name + "'."); }
+[[noreturn]] void InvalidColumn(const std::string& name) { throw DatabaseError("Invalid column name '" + name + "'."); }
 
 ScriptTable& FindTable(ScriptDatabase& database, const std::string& name) {
   for (ScriptTable& table : database.tables)
@@ -173,8 +169,8 @@ void SetValue(ScriptRow& row, const std::string& column, const std::string& valu
 ResultSet SelectObjects(ScriptDatabase& database, const std::vector<std::string>& columns,
                         const std::optional<std::string>& name) {
   ResultSet result;
-  result.columns = columns.size() == 1 && columns[0] == "*" ? std::vector<std::string>{"name", "id", "xtype", "type"}
-                                                            : columns;
+  result.columns =
+      columns.size() == 1 && columns[0] == "*" ? std::vector<std::string>{"name", "id", "xtype", "type"} : columns;
   for (const std::string& column : result.columns)
     if (!SameName(column, "name") && !SameName(column, "id") && !SameName(column, "xtype") && !SameName(column, "type"))
       InvalidColumn(column);
@@ -263,7 +259,8 @@ std::optional<ResultSet> Insert(Cursor& cursor, ScriptDatabase& database) {
   for (const std::string& column : *columns) RequireColumn(table, column);
   if (columns->size() != values->size())
     throw DatabaseError(
-        "The number of values in the VALUES clause must match the number of columns specified in the INSERT statement.");
+        "The number of values in the VALUES clause must match the number of columns specified in the INSERT "
+        "statement.");
   ScriptRow row;
   for (size_t i = 0; i < columns->size(); ++i) SetValue(row, (*columns)[i], (*values)[i]);
   table.rows.push_back(std::move(row));
