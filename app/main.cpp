@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "app/WinServices.h"
 #include "app/mainfrm.h"
+#include "links/EntriesFile.h"
 #include "links/SettingsFile.h"
 #include "win/Wide.h"
 
@@ -60,7 +61,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Made after COM, released before it ends.
     std::unique_ptr<IDatabase> database = CreateConsoleDatabase();
     ProgramSettings programSettings(settings);
-    app::TMainForm mainForm(instance, boxes, programSettings, refreshMinutes);
+    EntriesFile entries(PlatformFileOps(), EntriesFile::PathBesideProgram(ProgramPath()), settings);
+    app::TMainForm mainForm(instance, boxes, programSettings, *database, entries, settings, refreshMinutes);
     if (mainForm.Create()) {
       mainForm.Show(showCommand);
       // The pending quit request is posted only now, so the message boxes before it stay open
