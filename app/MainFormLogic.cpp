@@ -17,6 +17,7 @@ void MainFormLogic::FormCreate() { view_.GreyCloseMenuItem(); }
 void MainFormLogic::FormShow() {
   if (firstShowDone_) return;
   firstShowDone_ = true;
+  grid_.SetGridHeadings();
   view_.SetVersionMemo(VersionLine());
   view_.ShowGuestButton();
   // A refused write must not keep the console from showing; the version is never read back.
@@ -24,9 +25,14 @@ void MainFormLogic::FormShow() {
     settings_.WriteProgramValue("version", std::to_string(kProgramVersion));
   } catch (...) {
   }
+  // A list that cannot be shown ends the program: checking links or starting timers would only
+  // hold it up.
+  if (!grid_.ReadEntryList()) return;
+  grid_.CheckEveryLink();
   view_.StartTimer(kTimer1, kBlinkIntervalMs);
   if (unsigned interval = Timer3Interval()) view_.StartTimer(kTimer3, interval);
   view_.StartTimer(kTimer4, kWarningIntervalMs);
+  grid_.WarnUnlinkedEntries();
   view_.FocusGrid();
 }
 

@@ -52,6 +52,18 @@ class IMainFormView {
   virtual void CloseWindow() = 0;  // closing the main window ends the program
 };
 
+// The entry grid's work in the main window's first show.
+class IFirstShowGrid {
+ public:
+  virtual ~IFirstShowGrid() = default;
+  virtual void SetGridHeadings() = 0;
+  // Reads the list of entries and fills the rows; false when it could not, and the program is ending.
+  virtual bool ReadEntryList() = 0;
+  // Checks every link with the progress window shown, then writes the link states into the grid.
+  virtual void CheckEveryLink() = 0;
+  virtual void WarnUnlinkedEntries() = 0;
+};
+
 // The program-wide settings the main window writes.
 class IProgramSettings {
  public:
@@ -67,8 +79,9 @@ class MainFormLogic {
   static constexpr const char* kNoUpdateMessage = "暂不需要更新!";
   static constexpr unsigned kCloseQuestionFlags = mb::kOkCancel | mb::kIconInformation | mb::kDefButton2;
 
-  MainFormLogic(IMainFormView& view, IMessageBoxes& boxes, IProgramSettings& settings, int refreshMinutes)
-      : view_(view), boxes_(boxes), settings_(settings), refreshMinutes_(refreshMinutes) {}
+  MainFormLogic(IMainFormView& view, IMessageBoxes& boxes, IProgramSettings& settings, IFirstShowGrid& grid,
+                int refreshMinutes)
+      : view_(view), boxes_(boxes), settings_(settings), grid_(grid), refreshMinutes_(refreshMinutes) {}
 
   static std::string VersionLine();
 
@@ -97,6 +110,7 @@ class MainFormLogic {
   IMainFormView& view_;
   IMessageBoxes& boxes_;
   IProgramSettings& settings_;
+  IFirstShowGrid& grid_;
   int refreshMinutes_;
   bool firstShowDone_ = false;
   std::int32_t blinkPhase_ = 0;

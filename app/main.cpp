@@ -6,6 +6,7 @@
 #include "app/Startup.h"
 #include "app/WinServices.h"
 #include "app/mainfrm.h"
+#include "links/EntriesFile.h"
 #include "links/SettingsFile.h"
 #include "win/Wide.h"
 
@@ -50,6 +51,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   if (!GuardSingleInstance(mutex, boxes)) return 0;
 
   SettingsFile settings(PlatformFileOps(), SettingsFile::PathBesideProgram(ProgramPath()));
+  const std::string entriesPath = EntriesFile::PathBesideProgram(ProgramPath());
+  // What writes that crashed left behind; a write in progress in another console is left alone.
+  RemoveStaleTemporaries(PlatformFileOps(), settings.Path());
+  RemoveStaleTemporaries(PlatformFileOps(), entriesPath);
   const int refreshMinutes = ParseRefreshInterval(settings.ReadProgramValue(SettingsFile::kRefreshIntervalKey));
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
@@ -60,7 +65,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Made after COM, released before it ends.
     std::unique_ptr<IDatabase> database = CreateConsoleDatabase();
     ProgramSettings programSettings(settings);
-    app::TMainForm mainForm(instance, boxes, programSettings, refreshMinutes);
+    EntriesFile entries(PlatformFileOps(), entriesPath, settings);
+    app::TMainForm mainForm(instance, boxes, programSettings, *database, entries, settings, refreshMinutes);
     if (mainForm.Create()) {
       mainForm.Show(showCommand);
       // The pending quit request is posted only now, so the message boxes before it stay open

@@ -4,7 +4,11 @@
 #include <shellapi.h>
 
 #include "app/AppWindow.h"
+#include "app/FormMsg.h"
+#include "app/FrmProgress.h"
 #include "app/LaunchShowState.h"
+#include "links/DBLinkForm.h"
+#include "links/RgInfoView.h"
 #include "res/resource.h"
 #include "win/FlatButton.h"
 #include "win/Fonts.h"
@@ -29,8 +33,6 @@ enum ControlId {
 
 constexpr COLORREF kPageColour = 16119543;  // R 247, G 246, B 245
 constexpr COLORREF kRed = 232;              // R 232, G 0, B 0
-constexpr COLORREF kGridFrame = 12164479;   // R 127, G 157, B 185
-constexpr wchar_t kGridClass[] = L"TStringGrid";
 // Posted when the window has become visible for the first time, so the first show runs after
 // the window has been drawn, between other messages.
 constexpr UINT kWmFirstShow = WM_APP + 1;
@@ -44,23 +46,6 @@ static_assert(NOTIFYICONDATAA_V1_SIZE == 88);
 constexpr int kPanelHeight = 94;
 constexpr int kBevelHeight = 11;
 constexpr int kStatusHeight = 19;
-
-LRESULT CALLBACK GridProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_PAINT) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    RECT rc;
-    GetClientRect(hwnd, &rc);
-    FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
-    HBRUSH frame = CreateSolidBrush(kGridFrame);
-    FrameRect(dc, &rc, frame);
-    DeleteObject(frame);
-    EndPaint(hwnd, &ps);
-    return 0;
-  }
-  if (msg == WM_LBUTTONDOWN) SetFocus(hwnd);
-  return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
 
 HWND Child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h, HWND parent, int id,
            HFONT font, DWORD exStyle = 0) {
@@ -85,8 +70,14 @@ void SizeToText(HWND label, HFONT font) {
 
 }  // namespace
 
-TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, int refreshMinutes)
-    : instance_(instance), logic_(*this, boxes, settings, refreshMinutes) {}
+TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, IDatabase& database,
+                     IEntryList& entries, IEntryLinks& links, int refreshMinutes)
+    : instance_(instance),
+      boxes_(boxes),
+      database_(database),
+      links_(links),
+      grid_(gridModel_, *this, entries, links, database, boxes),
+      logic_(*this, boxes, settings, *this, refreshMinutes) {}
 
 TMainForm::~TMainForm() {
   for (HGDIOBJ object : std::initializer_list<HGDIOBJ>{formFont_, buttonFont_, guestFont_, boxFont_, pageBrush_,
@@ -98,7 +89,6 @@ TMainForm::~TMainForm() {
 
 bool TMainForm::Create() {
   win::RegisterWindowClass(kClassName, WndProc, GetSysColorBrush(COLOR_BTNFACE));
-  win::RegisterWindowClass(kGridClass, GridProc);
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -145,7 +135,10 @@ void TMainForm::CreateBasicPage(HWND page) {
   label7_ = Child(L"STATIC", L"【双击条目修改数据库连接】", SS_LEFT | SS_NOPREFIX, 59, boxTop, 0, 0, page, kLabel7,
                   boxFont_);
   SizeToText(label7_, boxFont_);
-  rgInfo_ = Child(kGridClass, L"", WS_TABSTOP, 2, boxTop + 20, 513 - 4, boxHeight - 22, page, kRgInfo, nullptr);
+  RgInfoHooks hooks;
+  hooks.blinkPhase = [this] { return logic_.BlinkPhase(); };
+  hooks.onDblClick = [this] { grid_.RgInfoDblClick(); };
+  rgInfo_ = CreateRgInfo(page, kRgInfo, 2, boxTop + 20, 513 - 4, boxHeight - 22, gridModel_, hooks);
   Child(L"BUTTON", L"注册项", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, boxTop, 513, boxHeight, page, -1, boxFont_);
   statusBar1_ = Child(STATUSCLASSNAMEW, L"", CCS_BOTTOM | CCS_NOPARENTALIGN | CCS_NORESIZE, 0, rc.bottom - kStatusHeight,
                       rc.right, kStatusHeight, page, kStatusBar1, formFont_);
@@ -220,7 +213,10 @@ void TMainForm::ShowGuestButton() {
   EnableWindow(btnGuest_, TRUE);
 }
 
-void TMainForm::StartTimer(int id, unsigned intervalMs) { SetTimer(hwnd_, static_cast<UINT_PTR>(id), intervalMs, nullptr); }
+void TMainForm::StartTimer(int id, unsigned intervalMs) {
+  SetTimer(hwnd_, static_cast<UINT_PTR>(id), intervalMs, nullptr);
+  if (id == kTimer3) timer3Enabled_ = true;
+}
 
 void TMainForm::RepaintGrid() {
   InvalidateRect(rgInfo_, nullptr, FALSE);
@@ -270,6 +266,29 @@ void TMainForm::PopupTrayMenuAtCursor() {
 }
 
 void TMainForm::CloseWindow() { DestroyWindow(hwnd_); }
+
+// IEntryGridHost
+
+void TMainForm::ShowMessageWindow(const std::string& text) { app::ShowMessageWindow(text); }
+
+void TMainForm::ShowProgressWindow(const std::string& text, bool centred, bool showGauge, bool showCancel,
+                                   unsigned endColour) {
+  app::ShowProgressWindow(text, centred, showGauge, showCancel, endColour);
+}
+
+void TMainForm::HideProgressWindow() { app::HideProgressWindow(); }
+
+bool TMainForm::RunLinkDialog(int entryNo, DatabaseKind kind, std::string& dbName) {
+  return RunDBLinkDialog(hwnd_, database_, links_, boxes_, entryNo, kind, dbName);
+}
+
+void TMainForm::StopRefreshTimers() {
+  KillTimer(hwnd_, kTimer3);
+  KillTimer(hwnd_, kTimer4);
+  timer3Enabled_ = false;
+}
+
+void TMainForm::RequestQuit() { PostQuitMessage(0); }
 
 // Messages
 
@@ -334,6 +353,8 @@ LRESULT TMainForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kTimer1) logic_.Timer1Timer();
+      if (wParam == kTimer3) grid_.Timer3Timer();
+      if (wParam == kTimer4) grid_.Timer4Timer();
       return 0;
     case kWmFirstShow:
       logic_.FormShow();

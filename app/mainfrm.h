@@ -3,17 +3,20 @@
 
 #include "app/MainFormLogic.h"
 #include "app/PageControl.h"
+#include "links/EntryGridLogic.h"
+#include "links/StringGrid.h"
 
 namespace teshmar::app {
 
 // The main window: its looks and the forwarding of its events to MainFormLogic.
-class TMainForm : public IMainFormView {
+class TMainForm : public IMainFormView, public IEntryGridHost, public IFirstShowGrid {
  public:
   static constexpr wchar_t kClassName[] = L"TMainForm";
   static constexpr int kClientWidth = 863;
   static constexpr int kClientHeight = 543;
 
-  TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, int refreshMinutes);
+  TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings& settings, IDatabase& database,
+            IEntryList& entries, IEntryLinks& links, int refreshMinutes);
   ~TMainForm() override;
 
   // Creates the window, still hidden, and runs its creation step.
@@ -43,6 +46,24 @@ class TMainForm : public IMainFormView {
   void PopupTrayMenuAtCursor() override;
   void CloseWindow() override;
 
+  // IEntryGridHost
+  void ShowMessageWindow(const std::string& text) override;
+  void ShowProgressWindow(const std::string& text, bool centred, bool showGauge, bool showCancel,
+                          unsigned endColour) override;
+  void HideProgressWindow() override;
+  bool RunLinkDialog(int entryNo, DatabaseKind kind, std::string& dbName) override;
+  bool Timer3Enabled() override { return timer3Enabled_; }
+  void StopRefreshTimers() override;
+  void RequestQuit() override;
+
+  // IFirstShowGrid
+  void SetGridHeadings() override { grid_.SetGridHeadings(); }
+  bool ReadEntryList() override { return grid_.ReadEntryList(); }
+  void CheckEveryLink() override { grid_.CheckEveryLink(); }
+  void WarnUnlinkedEntries() override { grid_.WarnUnlinkedEntries(); }
+
+  EntryGridLogic& Grid() { return grid_; }
+
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -57,7 +78,13 @@ class TMainForm : public IMainFormView {
   void GiveFocusBack();
 
   HINSTANCE instance_;
+  IMessageBoxes& boxes_;
+  IDatabase& database_;
+  IEntryLinks& links_;
+  StringGrid gridModel_{EntryGridLogic::kColCount};
+  EntryGridLogic grid_;
   MainFormLogic logic_;
+  bool timer3Enabled_ = false;
   HWND hwnd_ = nullptr;
   PageControl pages_;
   HWND btnSysSetting_ = nullptr;

@@ -56,8 +56,26 @@ class RecordingSettings : public IProgramSettings {
   bool refuse = false;
 };
 
+// The grid's first-show work, recorded into the view's log so the order across both shows.
+class RecordingGrid : public IFirstShowGrid {
+ public:
+  explicit RecordingGrid(std::vector<std::string>& log) : log_(log) {}
+  void SetGridHeadings() override { log_.push_back("grid headings"); }
+  bool ReadEntryList() override {
+    log_.push_back("read entries");
+    return readSucceeds;
+  }
+  void CheckEveryLink() override { log_.push_back("check every link"); }
+  void WarnUnlinkedEntries() override { log_.push_back("warn"); }
+  bool readSucceeds = true;
+
+ private:
+  std::vector<std::string>& log_;
+};
+
 struct MainFormFixture : ::testing::Test {
   RecordingView view;
+  RecordingGrid grid{view.log};
   FakeMessageBoxes boxes;
   RecordingSettings settings;
 };
@@ -65,18 +83,27 @@ struct MainFormFixture : ::testing::Test {
 using Log = std::vector<std::string>;
 
 TEST_F(MainFormFixture, CreationGreysTheCloseItem) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.FormCreate();
   EXPECT_EQ(view.log, Log{"grey close"});
 }
 
 TEST_F(MainFormFixture, FirstShowRunsItsStepsInOrderOnce) {
   settings.log = &view.log;
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.FormShow();
   form.FormShow();
-  EXPECT_EQ(view.log, (Log{"memo Quorvan程序版本号: 【140120】", "show BtnGuest", "write version=140120", "timer1 1000",
-                           "timer3 1800000", "timer4 60000", "focus grid"}));
+  EXPECT_EQ(view.log, (Log{"grid headings", "memo Quorvan程序版本号: 【140120】", "show BtnGuest", "write version=140120",
+                           "read entries", "check every link", "timer1 1000", "timer3 1800000", "timer4 60000", "warn",
+                           "focus grid"}));
+  EXPECT_EQ(settings.writes, Log{"version=140120"});
+}
+
+TEST_F(MainFormFixture, AListThatCannotBeShownStopsTheFirstShowBeforeChecksAndTimers) {
+  grid.readSucceeds = false;
+  MainFormLogic form(view, boxes, settings, grid, 30);
+  form.FormShow();
+  EXPECT_EQ(view.log, (Log{"grid headings", "memo Quorvan程序版本号: 【140120】", "show BtnGuest", "read entries"}));
   EXPECT_EQ(settings.writes, Log{"version=140120"});
 }
 
@@ -87,7 +114,8 @@ TEST_F(MainFormFixture, RefreshIntervalSetsTimer3AndZeroNeverStartsIt) {
   } cases[] = {{30, 1800000u}, {1, 60000u}, {0, 0u}, {-1, 0u}, {35791, 2147460000u}};
   for (const auto& c : cases) {
     RecordingView v;
-    MainFormLogic form(v, boxes, settings, c.minutes);
+    RecordingGrid g(v.log);
+    MainFormLogic form(v, boxes, settings, g, c.minutes);
     EXPECT_EQ(form.Timer3Interval(), c.interval);
     form.FormShow();
     // Every start of Timer3, whatever its interval: none for zero minutes, one with the interval otherwise.
@@ -100,13 +128,13 @@ TEST_F(MainFormFixture, RefreshIntervalSetsTimer3AndZeroNeverStartsIt) {
 
 TEST_F(MainFormFixture, ARefusedVersionWriteDoesNotStopTheFirstShow) {
   settings.refuse = true;
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.FormShow();
   EXPECT_EQ(view.log.back(), "focus grid");
 }
 
 TEST_F(MainFormFixture, BlinkPhaseReadsOneTwoOne) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   EXPECT_EQ(form.BlinkPhase(), 0);
   std::vector<int> phases;
   for (int i = 0; i < 3; ++i) {
@@ -118,7 +146,7 @@ TEST_F(MainFormFixture, BlinkPhaseReadsOneTwoOne) {
 }
 
 TEST_F(MainFormFixture, MinimiseReplacesTheTrayIconAndHidesTheTaskbarButton) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.HideToTray();
   EXPECT_EQ(view.log, (Log{"tray delete", "tray add", "hide taskbar button"}));
   ASSERT_EQ(view.records.size(), 2u);
@@ -147,7 +175,7 @@ TEST_F(MainFormFixture, TrayIconEventsByMouseMessage) {
   };
   for (const auto& c : cases) {
     RecordingView v;
-    MainFormLogic form(v, boxes, settings, 30);
+    MainFormLogic form(v, boxes, settings, grid, 30);
     form.WMTrayIcon(c.lParam);
     EXPECT_EQ(v.log, c.log) << std::hex << c.lParam;
   }
@@ -155,24 +183,24 @@ TEST_F(MainFormFixture, TrayIconEventsByMouseMessage) {
 
 TEST_F(MainFormFixture, RestoreFromTheTrayMenuRestoresAMinimisedWindow) {
   view.minimised = true;
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.N1Click();
   EXPECT_EQ(view.log, (Log{"tray delete", "show taskbar button", "restore", "visible", "activate", "front"}));
 }
 
 TEST_F(MainFormFixture, RestoreFromAnotherProcessKeepsTheTrayIcon) {
   view.minimised = true;
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.WMRestoreApp();
   EXPECT_EQ(view.log, (Log{"restore", "front"}));
   RecordingView shown;
-  MainFormLogic other(shown, boxes, settings, 30);
+  MainFormLogic other(shown, boxes, settings, grid, 30);
   other.WMRestoreApp();
   EXPECT_EQ(shown.log, Log{"front"});
 }
 
 TEST_F(MainFormFixture, TrayCloseEndsWithoutAQuestion) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.N3Click();
   EXPECT_EQ(view.log, Log{"close"});
   EXPECT_TRUE(boxes.shown.empty());
@@ -187,7 +215,7 @@ TEST_F(MainFormFixture, TheCloseButtonAsksAndOnlyCancelKeepsTheConsole) {
     RecordingView v;
     FakeMessageBoxes b;
     b.answers.push_back(c.answer);
-    MainFormLogic form(v, b, settings, 30);
+    MainFormLogic form(v, b, settings, grid, 30);
     form.btnSysSettingClick();
     ASSERT_EQ(b.shown.size(), 1u);
     EXPECT_EQ(b.shown[0].caption, "");
@@ -199,7 +227,7 @@ TEST_F(MainFormFixture, TheCloseButtonAsksAndOnlyCancelKeepsTheConsole) {
 }
 
 TEST_F(MainFormFixture, UpdateButtonAlwaysSaysNoUpdateIsNeeded) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.RzBitBtn1Click();
   form.RzBitBtn1Click();
   ASSERT_EQ(boxes.shown.size(), 2u);
@@ -212,7 +240,7 @@ TEST_F(MainFormFixture, UpdateButtonAlwaysSaysNoUpdateIsNeeded) {
 }
 
 TEST_F(MainFormFixture, DestructionRemovesTheTrayIcon) {
-  MainFormLogic form(view, boxes, settings, 30);
+  MainFormLogic form(view, boxes, settings, grid, 30);
   form.FormDestroy();
   EXPECT_EQ(view.log, Log{"tray delete"});
 }

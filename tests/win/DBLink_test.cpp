@@ -91,7 +91,7 @@ struct TempDir {
 
 FileRead ReadBytes(const std::string& path) { return PlatformFileOps().Read(path); }
 void WriteBytes(const std::string& path, const std::string& bytes) {
-  ASSERT_TRUE(PlatformFileOps().WriteNew(path, bytes));
+  ASSERT_EQ(PlatformFileOps().WriteNew(path, bytes), NewFileResult::Written);
 }
 
 // Connections that note, each time one opens, whether the wait cursor is up.

@@ -1,0 +1,226 @@
+#include "links/EntryGridLogic.h"
+
+#include <limits>
+#include <optional>
+
+#include "common/TextUtil.h"
+#include "links/ConnString.h"
+
+namespace teshmar {
+
+namespace {
+
+const char* const kHeadings[EntryGridLogic::kColCount] = {"序号", "客户名称", "客户地址", "连接数据库(名)",
+                                                         "连接状态"};
+
+char FirstChar(const std::string& text) { return text.empty() ? '\0' : text.front(); }
+
+// An entry number as the grid takes it: a whole decimal number, blanks around it allowed.
+std::optional<int> EntryNumber(const std::string& text) {
+  auto value = ParseWholeNumber(TrimBlanks(text));
+  if (!value || *value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<int>(*value);
+}
+
+}  // namespace
+
+DatabaseLayout LayoutOfEntries(const std::vector<Entry>& entries) {
+  const size_t n = entries.size();
+  if (n == 0) return DatabaseLayout::StoreLayout;
+  const char c1 = FirstChar(entries[0].kind);
+  if (n == 1) return c1 == '2' ? DatabaseLayout::ErpLayout : DatabaseLayout::StoreLayout;
+  const char c2 = FirstChar(entries[1].kind);
+  if (c1 == '1' && c2 == '2') return DatabaseLayout::StoreErpLayout;
+  if (c1 == '2' && c2 == '2') return DatabaseLayout::ErpLayout;
+  return DatabaseLayout::StoreLayout;
+}
+
+EntryGridLogic::EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryList& list, IEntryLinks& links,
+                               IDatabase& database, IMessageBoxes& boxes)
+    : grid_(grid),
+      host_(host),
+      list_(list),
+      links_(links),
+      database_(database),
+      boxes_(boxes),
+      adoConn_(database.CreateConnection()) {}
+
+void EntryGridLogic::SetGridHeadings() {
+  for (int col = 0; col < kColCount; ++col) grid_.SetCell(col, 0, kHeadings[col]);
+}
+
+bool EntryGridLogic::ReadEntryList() {
+  EntryListRead read = list_.ReadEntries();
+  if (read.status == EntryListRead::Status::Unreadable) {
+    FailFill(read.error);
+    return false;
+  }
+  return TakeList(read.entries);
+}
+
+bool EntryGridLogic::TakeList(const std::vector<Entry>& entries) {
+  entries_.clear();
+  for (const Entry& entry : entries) entries_.push_back({entry, false});
+  layout_ = LayoutOfEntries(entries);
+  return FillEntryRows();
+}
+
+bool EntryGridLogic::FillEntryRows() {
+  try {
+    grid_.SetRowCount(EntryCount() + 1);
+    for (int row = 1; row <= EntryCount(); ++row) {
+      const Entry& entry = entries_[static_cast<size_t>(row - 1)].entry;
+      std::optional<int> number = EntryNumber(entry.number);
+      if (!number) {
+        FailFill("注册项列表第" + std::to_string(row) + "行的序号\"" + entry.number + "\"不是整数，无法显示注册项！");
+        return false;
+      }
+      grid_.SetCell(kNumberCol, row, std::to_string(*number));
+      grid_.SetCell(kNameCol, row, entry.name);
+      grid_.SetCell(kAddrCol, row, entry.addr);
+      grid_.SetCell(kDatabaseCol, row, links_.ReadEntryDatabase(*number));
+      // The state cell keeps its word until the next ShowLinkStates.
+    }
+    return true;
+  } catch (const std::exception& error) {
+    FailFill(std::string("无法显示注册项：") + error.what());
+  } catch (...) {
+    FailFill("无法显示注册项！");
+  }
+  return false;
+}
+
+void EntryGridLogic::FailFill(const std::string& message) {
+  // Timers first: the message window is modal and timer ticks run inside it.
+  host_.StopRefreshTimers();
+  host_.ShowMessageWindow(message);
+  host_.RequestQuit();
+}
+
+DatabaseKind EntryGridLogic::KindOfEntry(int entryNo) const {
+  if (entryNo < 1 || entryNo > EntryCount()) return DatabaseKind::Store;
+  return KindOfCode(EntryAt(entryNo).kind);
+}
+
+LinkCheckResult EntryGridLogic::CheckEntry(int entryNo) {
+  try {
+    return CheckEntryLink(database_, boxes_, links_, entryNo, KindOfEntry(entryNo));
+  } catch (...) {
+    return {};  // an error during the check counts as a silent failure
+  }
+}
+
+void EntryGridLogic::RefreshEveryEntry(std::string& text) {
+  for (int i = 1; i <= EntryCount(); ++i) {
+    LinkCheckResult result = CheckEntry(i);
+    if (result.ok) {
+      entries_[static_cast<size_t>(i - 1)].connected = true;
+    } else if (!result.error.empty()) {
+      text += "\r\n" + result.error;
+      entries_[static_cast<size_t>(i - 1)].connected = false;
+    }
+  }
+}
+
+bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
+  LinkCheckResult result = CheckEntry(entryNo);
+  const bool known = entryNo >= 1 && entryNo <= EntryCount();
+  if (result.ok) {
+    if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = true;
+    return true;
+  }
+  if (!result.error.empty()) {
+    text += "\r\n" + result.error + kRecheckSuffix;
+    // A link that just failed never shows as connected, as a full refresh would record it.
+    if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = false;
+  }
+  return false;
+}
+
+bool EntryGridLogic::RefreshLinkStates(int entryNo, bool showProgress) {
+  bool result = false;
+  if (entries_.empty()) return result;
+  if (showProgress) host_.ShowProgressWindow(kRefreshNotice, true, true, false, kRefreshEndColour);
+  std::string text;
+  try {
+    if (entryNo == 0) {
+      RefreshEveryEntry(text);
+    } else {
+      result = RefreshOneEntry(entryNo, text);
+    }
+  } catch (...) {
+    // The lines collected so far are still shown.
+  }
+  if (showProgress) host_.HideProgressWindow();
+  host_.ShowMessageWindow(text);
+  return result;
+}
+
+void EntryGridLogic::ShowLinkStates(int entryNo, int row) {
+  if (entryNo == 0 && row == 0) {
+    for (int i = 1; i <= EntryCount(); ++i) grid_.SetCell(kStateCol, i, Connected(i) ? kConnected : kDisconnected);
+    return;
+  }
+  const bool connected = entryNo >= 1 && entryNo <= EntryCount() && Connected(entryNo);
+  grid_.SetCell(kStateCol, row, connected ? kConnected : kDisconnected);
+}
+
+void EntryGridLogic::CheckEveryLink() {
+  RefreshLinkStates(0, true);
+  if (EntryCount() > 0) ShowLinkStates(0, 0);
+}
+
+void EntryGridLogic::WarnUnlinkedEntries() {
+  if (entries_.empty() || layout_ == DatabaseLayout::ErpLayout) return;
+  std::string text;
+  const std::string database = TrimBlanks(grid_.Cell(kDatabaseCol, 1));
+  if (database.empty() || database.find("双击") != std::string::npos) text = "注册项[1]未连接数据库!";
+  host_.ShowMessageWindow(text);
+}
+
+void EntryGridLogic::RgInfoDblClick() {
+  const int row = grid_.Row();
+  std::optional<int> number;
+  if (row >= 1 && row < grid_.RowCount() && !TrimBlanks(grid_.Cell(kNumberCol, 1)).empty()) {
+    number = EntryNumber(grid_.Cell(kNumberCol, row));
+  }
+  if (!number) {
+    boxes_.ShowPlain(kSelectEntryMessage);
+    return;
+  }
+  std::string dbName;
+  if (!host_.RunLinkDialog(*number, KindOfEntry(*number), dbName)) return;
+  if (RefreshLinkStates(*number, true)) grid_.SetCell(kDatabaseCol, row, dbName);
+  ShowLinkStates(*number, row);
+}
+
+void EntryGridLogic::Timer3Timer() {
+  try {
+    EntryListRead read = list_.ReadEntries();
+    // A list that cannot be read now keeps the previous one until the next tick.
+    if (read.status == EntryListRead::Status::Unreadable) return;
+    if (!TakeList(read.entries)) return;
+    if (host_.Timer3Enabled()) {
+      RefreshLinkStates(0, false);
+      ShowLinkStates(0, 0);
+    }
+  } catch (...) {
+    // Timer work never reaches the operator as an error.
+  }
+}
+
+bool EntryGridLogic::OpenEntryConnection(int entryNo) {
+  const std::string connectionString = EntryConnString(links_, entryNo);
+  if (connectionString.empty()) return false;
+  try {
+    adoConn_->Close();
+    adoConn_->Open(connectionString);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+}  // namespace teshmar

@@ -1,0 +1,109 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/MessageBoxes.h"
+#include "links/Database.h"
+#include "links/EntryList.h"
+#include "links/LinkCheck.h"
+#include "links/LinkSettings.h"
+#include "links/StringGrid.h"
+
+namespace teshmar {
+
+// How the first two entries' kinds lay out the databases; read by the warning and the customer dialog.
+enum class DatabaseLayout { StoreLayout = 1, StoreErpLayout = 2, ErpLayout = 3 };
+
+DatabaseLayout LayoutOfEntries(const std::vector<Entry>& entries);
+
+// What the grid's work asks of the main window and the windows beside it.
+class IEntryGridHost {
+ public:
+  virtual ~IEntryGridHost() = default;
+  // Returns when the operator has closed it; an empty text shows nothing.
+  virtual void ShowMessageWindow(const std::string& text) = 0;
+  virtual void ShowProgressWindow(const std::string& text, bool centred, bool showGauge, bool showCancel,
+                                  unsigned endColour) = 0;
+  virtual void HideProgressWindow() = 0;
+  // The link dialog for one entry, shown modally; true when it closed with OK, dbName then holds
+  // the database it saved.
+  virtual bool RunLinkDialog(int entryNo, DatabaseKind kind, std::string& dbName) = 0;
+  virtual bool Timer3Enabled() = 0;
+  // Switches Timer3 and Timer4 off.
+  virtual void StopRefreshTimers() = 0;
+  // The program ends once the running handler returns to the message loop.
+  virtual void RequestQuit() = 0;
+};
+
+// The entry grid's work on the main window: the list of entries in the grid, every link's state,
+// the periodic refresh, the missing-link warning and the link dialog on a double-click.
+class EntryGridLogic {
+ public:
+  // Grid columns.
+  static constexpr int kNumberCol = 0;
+  static constexpr int kNameCol = 1;
+  static constexpr int kAddrCol = 2;
+  static constexpr int kDatabaseCol = 3;
+  static constexpr int kStateCol = 4;
+  static constexpr int kColCount = 5;
+
+  static constexpr const char* kConnected = "连接";
+  static constexpr const char* kDisconnected = "断开";
+  static constexpr const char* kRefreshNotice = "正在检查数据库连接，请稍候…";
+  static constexpr unsigned kRefreshEndColour = 15786112;  // R 128, G 224, B 240
+  static constexpr const char* kRecheckSuffix = "连接数据库出错!";
+  static constexpr const char* kSelectEntryMessage = "请选择需连接数据库的注册项！";
+
+  EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryList& list, IEntryLinks& links, IDatabase& database,
+                 IMessageBoxes& boxes);
+
+  void SetGridHeadings();
+  // Reads the list of entries, derives the layout and fills the rows. A list that cannot be read
+  // takes the failure path of FillEntryRows; false then.
+  bool ReadEntryList();
+  bool FillEntryRows();
+  bool RefreshLinkStates(int entryNo, bool showProgress);
+  void ShowLinkStates(int entryNo, int row);
+  void WarnUnlinkedEntries();
+  // The first show's check: every link with the progress window, then the states when there is an entry.
+  void CheckEveryLink();
+  void RgInfoDblClick();
+  void Timer3Timer();
+  void Timer4Timer() { WarnUnlinkedEntries(); }
+  // Opens ADOConn on the entry's link; false, without a message, when it has none or cannot connect.
+  bool OpenEntryConnection(int entryNo);
+
+  // The main window's shared connection, which the customer dialog's work uses and closes.
+  IConnection& ADOConn() { return *adoConn_; }
+  DatabaseLayout Layout() const { return layout_; }
+  int EntryCount() const { return static_cast<int>(entries_.size()); }
+  const Entry& EntryAt(int entryNo) const { return entries_.at(static_cast<size_t>(entryNo - 1)).entry; }
+  bool Connected(int entryNo) const { return entries_.at(static_cast<size_t>(entryNo - 1)).connected; }
+
+ private:
+  struct EntryState {
+    Entry entry;
+    bool connected = false;
+  };
+
+  // Takes a freshly read list: every entry not connected, the layout derived, the rows filled.
+  bool TakeList(const std::vector<Entry>& entries);
+  void FailFill(const std::string& message);
+  DatabaseKind KindOfEntry(int entryNo) const;
+  LinkCheckResult CheckEntry(int entryNo);
+  void RefreshEveryEntry(std::string& text);
+  bool RefreshOneEntry(int entryNo, std::string& text);
+
+  StringGrid& grid_;
+  IEntryGridHost& host_;
+  IEntryList& list_;
+  IEntryLinks& links_;
+  IDatabase& database_;
+  IMessageBoxes& boxes_;
+  std::unique_ptr<IConnection> adoConn_;
+  std::vector<EntryState> entries_;
+  DatabaseLayout layout_ = DatabaseLayout::StoreLayout;
+};
+
+}  // namespace teshmar

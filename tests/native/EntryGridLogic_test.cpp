@@ -1,0 +1,409 @@
+#include "links/EntryGridLogic.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "links/ConnString.h"
+#include "support/FakeDatabase.h"
+#include "support/FakeEntryLinks.h"
+#include "support/FakeMessageBoxes.h"
+
+namespace teshmar {
+namespace {
+
+using testing::FakeDatabase;
+using testing::FakeEntryLinks;
+using testing::FakeMessageBoxes;
+
+class FakeEntryList : public IEntryList {
+ public:
+  EntryListRead ReadEntries() override {
+    ++reads;
+    return read;
+  }
+  bool StoreCustomer(int, const std::string&, const std::string&) override { return false; }
+
+  void Set(std::vector<Entry> entries) {
+    read.status = EntryListRead::Status::Ok;
+    read.entries = std::move(entries);
+  }
+
+  EntryListRead read;
+  int reads = 0;
+};
+
+// Records what the grid's work asks of the main window, in order.
+class FakeHost : public IEntryGridHost {
+ public:
+  void ShowMessageWindow(const std::string& text) override { log.push_back("message " + text); }
+  void ShowProgressWindow(const std::string& text, bool centred, bool gauge, bool cancel, unsigned colour) override {
+    log.push_back("progress " + text + " " + std::to_string(centred) + std::to_string(gauge) + std::to_string(cancel) +
+                  " " + std::to_string(colour));
+  }
+  void HideProgressWindow() override { log.push_back("hide progress"); }
+  bool RunLinkDialog(int entryNo, DatabaseKind kind, std::string& dbName) override {
+    log.push_back("dialog " + std::to_string(entryNo) + " kind " + std::to_string(static_cast<int>(kind)));
+    if (onDialog) onDialog();
+    if (!dialogResult) return false;
+    dbName = *dialogResult;
+    return true;
+  }
+  bool Timer3Enabled() override { return timer3; }
+  void StopRefreshTimers() override {
+    timer3 = false;
+    log.push_back("stop timers");
+  }
+  void RequestQuit() override { log.push_back("quit"); }
+
+  std::vector<std::string> log;
+  std::optional<std::string> dialogResult;
+  std::function<void()> onDialog;
+  bool timer3 = true;
+};
+
+Entry MakeEntry(int number, std::string kind = "1") {
+  return {std::to_string(number), "店" + std::to_string(number), "广东省,东莞市,,路" + std::to_string(number), kind};
+}
+
+LinkSettings Link(const std::string& server, const std::string& database) {
+  LinkSettings link;
+  link.serverName = server;
+  link.database = database;
+  link.loginName = "sa";
+  link.password = "pw";
+  return link;
+}
+
+class EntryGridLogicTest : public ::testing::Test {
+ protected:
+  EntryGridLogicTest() : logic(grid, host, list, links, db, boxes) {}
+
+  // Entry n's stored link answers: its marker table is there (or not), or the server refuses.
+  enum class Answer { Passes, WrongKind, Unreachable, NoLink, MarkerRefused };
+  void Script(int entryNo, Answer answer, DatabaseKind kind = DatabaseKind::Store) {
+    if (answer == Answer::NoLink) {
+      links.links.erase(entryNo);
+      return;
+    }
+    links.links[entryNo] = Link("10.0.0." + std::to_string(entryNo), "Db" + std::to_string(entryNo));
+    const std::string cs = EntryConnString(links, entryNo);
+    if (answer == Answer::Passes) db.AnswerOn(cs, MarkerQuery(kind), {{{"name", "Base"}}});
+    if (answer == Answer::Unreachable) db.RefuseConnection(cs);
+    if (answer == Answer::MarkerRefused) db.RefuseOn(cs, MarkerQuery(kind));
+  }
+
+  std::vector<std::string> Column(int col) const {
+    std::vector<std::string> cells;
+    for (int row = 0; row < grid.RowCount(); ++row) cells.push_back(grid.Cell(col, row));
+    return cells;
+  }
+
+  StringGrid grid{EntryGridLogic::kColCount};
+  FakeHost host;
+  FakeEntryList list;
+  FakeEntryLinks links;
+  FakeDatabase db;
+  FakeMessageBoxes boxes;
+  EntryGridLogic logic;
+};
+
+TEST_F(EntryGridLogicTest, HeadingsAndRowsFromTheList) {
+  logic.SetGridHeadings();
+  Entry odd{"007", "东城店", "广东省,东莞市,,东城路", "1"};
+  list.Set({MakeEntry(1), odd});
+  links.links[7] = Link("10.0.0.7", "Store07");
+  links.links[2] = Link("10.0.0.2", "ShouldNotShow");
+  grid.SetRowCount(3);
+  grid.SetCell(EntryGridLogic::kStateCol, 2, "连接");  // a state word from an earlier refresh
+
+  ASSERT_TRUE(logic.ReadEntryList());
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_EQ(Column(0), (std::vector<std::string>{"序号", "1", "7"}));
+  EXPECT_EQ(Column(1), (std::vector<std::string>{"客户名称", "店1", "东城店"}));
+  EXPECT_EQ(Column(2), (std::vector<std::string>{"客户地址", "广东省,东莞市,,路1", "广东省,东莞市,,东城路"}));
+  // "007" takes the link of Item7, not of its position.
+  EXPECT_EQ(Column(3), (std::vector<std::string>{"连接数据库(名)", "", "Store07"}));
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"连接状态", "", "连接"}));
+  EXPECT_TRUE(host.log.empty());
+}
+
+TEST_F(EntryGridLogicTest, ListsThatCannotBeShownEndTheProgram) {
+  struct Case {
+    const char* name;
+    EntryListRead read;
+    std::string message;
+  };
+  EntryListRead unreadable;
+  unreadable.status = EntryListRead::Status::Unreadable;
+  unreadable.error = "注册项列表文件 C:\\Entries.ini 无法读取：缺少[Entry2]";
+  EntryListRead badNumber;
+  badNumber.status = EntryListRead::Status::Ok;
+  badNumber.entries = {MakeEntry(1), Entry{"2a", "x", "y", "1"}};
+  const Case cases[] = {
+      {"unreadable", unreadable, unreadable.error},
+      {"number not whole", badNumber, "注册项列表第2行的序号\"2a\"不是整数，无法显示注册项！"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeHost caseHost;
+    list.read = c.read;
+    EntryGridLogic caseLogic(grid, caseHost, list, links, db, boxes);
+    EXPECT_FALSE(caseLogic.ReadEntryList());
+    EXPECT_EQ(caseHost.log, (std::vector<std::string>{"stop timers", "message " + c.message, "quit"}));
+  }
+}
+
+TEST_F(EntryGridLogicTest, MissingListIsEmpty) {
+  list.read.status = EntryListRead::Status::Missing;
+  logic.SetGridHeadings();
+  ASSERT_TRUE(logic.ReadEntryList());
+  EXPECT_EQ(grid.RowCount(), 1);
+  EXPECT_FALSE(logic.RefreshLinkStates(0, true));
+  logic.WarnUnlinkedEntries();
+  EXPECT_TRUE(host.log.empty());  // nothing checked, shown or warned
+  EXPECT_TRUE(db.connectionStrings().empty());
+  logic.RgInfoDblClick();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "请选择需连接数据库的注册项！");
+  EXPECT_EQ(boxes.shown[0].caption, "Teshmar");
+}
+
+TEST(DatabaseLayoutTest, FirstTwoKindsDecide) {
+  struct Case {
+    std::vector<std::string> kinds;
+    DatabaseLayout layout;
+  };
+  const Case cases[] = {
+      {{}, DatabaseLayout::StoreLayout},
+      {{"1"}, DatabaseLayout::StoreLayout},
+      {{"2"}, DatabaseLayout::ErpLayout},
+      {{"21"}, DatabaseLayout::ErpLayout},
+      {{""}, DatabaseLayout::StoreLayout},
+      {{"1", "2"}, DatabaseLayout::StoreErpLayout},
+      {{"1", "1"}, DatabaseLayout::StoreLayout},
+      {{"2", "2"}, DatabaseLayout::ErpLayout},
+      {{"2", "1"}, DatabaseLayout::StoreLayout},
+      {{"", "2"}, DatabaseLayout::StoreLayout},
+      {{"3", "2"}, DatabaseLayout::StoreLayout},
+      {{"1", "2", "1"}, DatabaseLayout::StoreErpLayout},
+      {{"2", "2", "1"}, DatabaseLayout::ErpLayout},
+      {{"1", "1", "2"}, DatabaseLayout::StoreLayout},
+  };
+  for (const Case& c : cases) {
+    std::vector<Entry> entries;
+    for (const auto& kind : c.kinds) entries.push_back(Entry{"1", "", "", kind});
+    EXPECT_EQ(LayoutOfEntries(entries), c.layout) << ::testing::PrintToString(c.kinds);
+  }
+}
+
+TEST_F(EntryGridLogicTest, RefreshOfEveryEntryRecordsEachOutcome) {
+  // Entry 5 was connected by an earlier refresh; a silent failure keeps that.
+  list.Set({MakeEntry(1), MakeEntry(2), MakeEntry(3), MakeEntry(4), MakeEntry(5), MakeEntry(6, "2")});
+  ASSERT_TRUE(logic.ReadEntryList());
+  Script(5, Answer::Passes);
+  logic.RefreshLinkStates(0, false);
+  ASSERT_TRUE(logic.Connected(5));
+  host.log.clear();
+
+  Script(1, Answer::Passes);
+  Script(2, Answer::Unreachable);
+  Script(3, Answer::WrongKind);
+  Script(4, Answer::NoLink);
+  Script(5, Answer::NoLink);
+  Script(6, Answer::WrongKind, DatabaseKind::Erp);
+  EXPECT_FALSE(logic.RefreshLinkStates(0, true));
+
+  EXPECT_EQ(host.log, (std::vector<std::string>{
+                          "progress 正在检查数据库连接，请稍候… 110 15786112",
+                          "hide progress",
+                          "message \r\n注册项[2]连接数据库出错!\r\n注册项[3]连接数据库非正确的门店库!"
+                          "\r\n注册项[6]连接数据库非正确的ERP库!",
+                      }));
+  const bool expected[] = {true, false, false, false, true, false};
+  for (int i = 1; i <= 6; ++i) EXPECT_EQ(logic.Connected(i), expected[i - 1]) << i;
+  logic.ShowLinkStates(0, 0);
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"", "连接", "断开", "断开", "断开", "连接", "断开"}));
+  EXPECT_EQ(db.OpenConnections(), 0);
+  EXPECT_EQ(db.OpenQueries(), 0);
+}
+
+TEST_F(EntryGridLogicTest, RefusedMarkerQueryShowsItsBoxAndCountsAsWrongKind) {
+  list.Set({MakeEntry(1), MakeEntry(2)});
+  ASSERT_TRUE(logic.ReadEntryList());
+  Script(1, Answer::MarkerRefused);
+  Script(2, Answer::MarkerRefused);
+  logic.RefreshLinkStates(0, false);
+  ASSERT_EQ(boxes.shown.size(), 2u);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message \r\n注册项[1]连接数据库非正确的门店库!"
+                                                "\r\n注册项[2]连接数据库非正确的门店库!"}));
+}
+
+TEST_F(EntryGridLogicTest, SingleRecheck) {
+  struct Case {
+    Answer answer;
+    bool before;
+    bool result;
+    bool after;
+    std::string message;
+  };
+  const Case cases[] = {
+      {Answer::Passes, false, true, true, ""},
+      {Answer::Unreachable, true, false, false, "\r\n注册项[2]连接数据库出错!连接数据库出错!"},
+      {Answer::WrongKind, true, false, false, "\r\n注册项[2]连接数据库非正确的门店库!连接数据库出错!"},
+      {Answer::NoLink, true, false, true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    db = FakeDatabase();
+    list.Set({MakeEntry(1), MakeEntry(2)});
+    ASSERT_TRUE(logic.ReadEntryList());
+    Script(2, c.before ? Answer::Passes : Answer::Unreachable);
+    logic.RefreshLinkStates(0, false);
+    ASSERT_EQ(logic.Connected(2), c.before);
+    host.log.clear();
+    db = FakeDatabase();
+    Script(2, c.answer);
+    EXPECT_EQ(logic.RefreshLinkStates(2, true), c.result);
+    EXPECT_EQ(logic.Connected(2), c.after);
+    EXPECT_EQ(host.log, (std::vector<std::string>{"progress 正在检查数据库连接，请稍候… 110 15786112", "hide progress",
+                                                  "message " + c.message}));
+  }
+}
+
+TEST_F(EntryGridLogicTest, ShowLinkStatesOfOneRow) {
+  list.Set({MakeEntry(1), MakeEntry(2)});
+  ASSERT_TRUE(logic.ReadEntryList());
+  Script(2, Answer::Passes);
+  logic.RefreshLinkStates(0, false);
+  logic.ShowLinkStates(2, 1);  // entry 2's state written into row 1, as asked
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"", "连接", ""}));
+  logic.ShowLinkStates(1, 2);
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"", "连接", "断开"}));
+}
+
+TEST_F(EntryGridLogicTest, MissingLinkWarning) {
+  struct Case {
+    std::vector<std::string> kinds;
+    std::string databaseCell;  // row 1's database cell as the grid holds it
+    bool warns;
+  };
+  const Case cases[] = {
+      {{"1"}, "", true},
+      {{"1"}, "   ", true},
+      {{"1"}, "   <双击>", true},
+      {{"1"}, "店双击库", true},
+      {{"1"}, "Store01", false},
+      {{"1", "2"}, "", true},
+      {{"2"}, "", false},
+      {{"2", "2"}, "   <双击>", false},
+      {{"2", "1"}, "", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.databaseCell);
+    std::vector<Entry> entries;
+    for (size_t i = 0; i < c.kinds.size(); ++i) entries.push_back(MakeEntry(static_cast<int>(i + 1), c.kinds[i]));
+    list.Set(entries);
+    ASSERT_TRUE(logic.ReadEntryList());
+    grid.SetCell(EntryGridLogic::kDatabaseCol, 1, c.databaseCell);
+    grid.SetCell(EntryGridLogic::kDatabaseCol, 2, "");  // later rows never count
+    host.log.clear();
+    logic.Timer4Timer();
+    if (c.warns) {
+      EXPECT_EQ(host.log, (std::vector<std::string>{"message 注册项[1]未连接数据库!"}));
+    } else {
+      EXPECT_TRUE(host.log.empty() || host.log == std::vector<std::string>{"message "});
+    }
+  }
+}
+
+TEST_F(EntryGridLogicTest, DoubleClickPaths) {
+  list.Set({MakeEntry(1), MakeEntry(2, "2")});
+  Script(2, Answer::Unreachable, DatabaseKind::Erp);
+  ASSERT_TRUE(logic.ReadEntryList());
+  logic.RefreshLinkStates(0, false);
+  logic.ShowLinkStates(0, 0);
+  host.log.clear();
+
+  // Cancel: no check, the row unchanged.
+  grid.SetRow(2);
+  host.dialogResult.reset();
+  logic.RgInfoDblClick();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"dialog 2 kind 2"}));
+  EXPECT_EQ(grid.Cell(3, 2), "Db2");
+  EXPECT_EQ(grid.Cell(4, 2), "断开");
+  EXPECT_TRUE(db.connectionStrings().size() == 1u);  // no re-check after Cancel
+
+  // OK with a re-check that passes: the saved name and "连接".
+  host.log.clear();
+  host.dialogResult = "ErpMain";
+  host.onDialog = [&] {
+    links.links[2] = Link("10.0.0.22", "ErpMain");
+    db.AnswerOn(EntryConnString(links, 2), MarkerQuery(DatabaseKind::Erp), {{{"name", "ALL_REGISTER"}}});
+  };
+  logic.RgInfoDblClick();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"dialog 2 kind 2", "progress 正在检查数据库连接，请稍候… 110 15786112",
+                                                "hide progress", "message "}));
+  EXPECT_EQ(grid.Cell(3, 2), "ErpMain");
+  EXPECT_EQ(grid.Cell(4, 2), "连接");
+
+  // OK with a re-check that fails: the row keeps its database cell and shows "断开" at once.
+  host.log.clear();
+  host.dialogResult = "Other";
+  host.onDialog = [&] { db.RefuseEveryConnection(); };
+  logic.RgInfoDblClick();
+  EXPECT_EQ(host.log.back(), "message \r\n注册项[2]连接数据库出错!连接数据库出错!");
+  EXPECT_EQ(grid.Cell(3, 2), "ErpMain");
+  EXPECT_EQ(grid.Cell(4, 2), "断开");
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(EntryGridLogicTest, PeriodicRefresh) {
+  list.Set({MakeEntry(1), MakeEntry(2)});
+  logic.SetGridHeadings();
+  ASSERT_TRUE(logic.ReadEntryList());
+  Script(1, Answer::Passes);
+  Script(2, Answer::Unreachable);
+
+  logic.Timer3Timer();
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"连接状态", "连接", "断开"}));
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message \r\n注册项[2]连接数据库出错!"}));  // no progress window
+
+  // A list that cannot be read now: the previous rows and states stay, nothing is said.
+  host.log.clear();
+  list.read.status = EntryListRead::Status::Unreadable;
+  list.read.error = "bad";
+  logic.Timer3Timer();
+  EXPECT_TRUE(host.log.empty());
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_TRUE(logic.Connected(1));
+
+  // A longer list: new rows, every state read afresh; with Timer3 off nothing is checked.
+  list.Set({MakeEntry(1), MakeEntry(2), MakeEntry(3)});
+  host.timer3 = false;
+  const size_t attempts = db.connectionStrings().size();
+  logic.Timer3Timer();
+  EXPECT_EQ(grid.RowCount(), 4);
+  EXPECT_FALSE(logic.Connected(1));
+  EXPECT_EQ(db.connectionStrings().size(), attempts);
+  EXPECT_EQ(Column(4), (std::vector<std::string>{"连接状态", "连接", "断开", ""}));
+}
+
+TEST_F(EntryGridLogicTest, OpenEntryConnection) {
+  list.Set({MakeEntry(1), MakeEntry(2)});
+  ASSERT_TRUE(logic.ReadEntryList());
+  EXPECT_FALSE(logic.OpenEntryConnection(1));  // no link: ADOConn left as it was
+  EXPECT_TRUE(db.connectionStrings().empty());
+  Script(1, Answer::Passes);
+  ASSERT_TRUE(logic.OpenEntryConnection(1));
+  EXPECT_TRUE(logic.ADOConn().IsOpen());
+  EXPECT_EQ(logic.ADOConn().ConnectionString(), EntryConnString(links, 1));
+  Script(2, Answer::Unreachable);
+  EXPECT_FALSE(logic.OpenEntryConnection(2));
+  EXPECT_FALSE(logic.ADOConn().IsOpen());
+  EXPECT_TRUE(boxes.shown.empty());
+  EXPECT_TRUE(host.log.empty());
+}
+
+}  // namespace
+}  // namespace teshmar
