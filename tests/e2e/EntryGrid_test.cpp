@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "e2e/ConsoleFixture.h"
+#include "links/DBLinkForm.h"
 #include "win/Wide.h"
 
 namespace teshmar::e2e {
@@ -69,6 +70,21 @@ class EntryGridTest : public ConsoleTest {
     return lines;
   }
 
+  // The console built with the scripted database, with its script beside it.
+  Process StartScripted(const std::string& script) {
+    sandbox_.CopyIn(UnixToWinePath(TESHMAR_SCRIPTED_EXE), "TeshmarScripted.exe");
+    sandbox_.WriteFile("ScriptedDb.txt", script);
+    sandbox_.WriteFile("cwd\\keep", "");
+    return Launch({sandbox_.Path("TeshmarScripted.exe"), {}, sandbox_.Path("cwd"), SW_SHOWNORMAL});
+  }
+
+  // A point of a grid cell's client area on the screen.
+  static POINT OnScreen(HWND grid, int x, int y) {
+    POINT point{x, y};
+    ClientToScreen(grid, &point);
+    return point;
+  }
+
   void CloseMessageWindow(HWND window) {
     ASSERT_TRUE(PressButton(window, IDOK));
     ASSERT_TRUE(WaitForNoWindow({"消息", "TFrmMsg", 0, false}, kWait));
@@ -89,11 +105,14 @@ class EntryGridTest : public ConsoleTest {
     return text;
   }
 
-  static void SelectEveryRow(HWND grid) {
-    Post(grid, WM_KEYDOWN, VK_CONTROL, 0);
-    Post(grid, WM_KEYDOWN, 'A', 0);
-    Post(grid, WM_KEYUP, 'A', 0);
-    Post(grid, WM_KEYUP, VK_CONTROL, 0);
+  // A click on the first row, then a click with Shift on the last (posted keys carry no Ctrl state).
+  static void SelectRows(HWND grid, int first, int last) {
+    const LPARAM from = MAKELPARAM(60, RowMiddle(first));
+    const LPARAM to = MAKELPARAM(60, RowMiddle(last));
+    Post(grid, WM_LBUTTONDOWN, MK_LBUTTON, from);
+    Post(grid, WM_LBUTTONUP, 0, from);
+    Post(grid, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, to);
+    Post(grid, WM_LBUTTONUP, MK_SHIFT, to);
   }
 
   static void DoubleClickRow(HWND grid, int row) {
@@ -123,7 +142,7 @@ TEST_F(EntryGridTest, FirstEntryWithoutALinkIsWarnedAndTheGridShowsTheList) {
 
   HWND grid = Grid(main);
   ASSERT_NE(grid, nullptr);
-  SelectEveryRow(grid);
+  SelectRows(grid, 1, 2);
   // The hint is written into the database cell by the painting of a row that is not connected.
   EXPECT_TRUE(WaitUntil([&] {
     return CopiedRows(grid) == kHeadings +
@@ -154,7 +173,7 @@ TEST_F(EntryGridTest, AnUnreachableFirstEntryIsNamedByTheRefreshAndNotByTheWarni
   HWND main = WaitMainWindow(console);
   ASSERT_NE(main, nullptr);
   HWND grid = Grid(main);
-  SelectEveryRow(grid);
+  SelectRows(grid, 1, 2);
   EXPECT_TRUE(WaitUntil([&] {
     return CopiedRows(grid) == kHeadings +
                                    "1\t东城店\t广东省,东莞市,,东城路\tStore01\t断开\r\n"
@@ -169,7 +188,7 @@ TEST_F(EntryGridTest, WithoutAListOnlyTheHeadingRowShows) {
   HWND grid = Grid(main);
   ASSERT_NE(grid, nullptr);
   EXPECT_EQ(WaitMessageWindow(console, 3000), nullptr);
-  SelectEveryRow(grid);
+  SelectRows(grid, 1, 1);
   Sleep(200);
   EXPECT_EQ(CopiedRows(grid), kHeadings);
   EXPECT_FALSE(sandbox_.Exists("Entries.ini"));
@@ -190,6 +209,101 @@ TEST_F(EntryGridTest, AListThatCannotBeReadEndsTheProgramWithItsMessage) {
   EXPECT_EQ(console.WaitExit(kWait), std::optional<DWORD>(0));
   // Nothing was erased after a failed read.
   EXPECT_EQ(sandbox_.ReadFile("Quorvan.ini").substr(0, links.size()), links);
+}
+
+// Entry 1 connects, entry 2's server is down, entry 3 has no link.
+const char kThreeSites[] =
+    "server 127.0.0.1\n"
+    "  database Store01\n"
+    "    table Base Name Addr\n"
+    "  database Store02\n"
+    "    table Base Name Addr\n";
+
+TEST_F(EntryGridTest, ScriptedLinksShowTheirStatesAndDownNumbersBlink) {
+  sandbox_.WriteFile("Entries.ini", EntriesFile({{{"东城店", "广东省,东莞市,,东城路", "1"}},
+                                                 {{"南城店", "广东省,东莞市,,南城路", "1"}},
+                                                 {{"西城店", "北京市,北京辖区,西城区,西单", "1"}}}));
+  sandbox_.WriteFile("Quorvan.ini", LinkSection(1, "127.0.0.1", "Store01") + LinkSection(2, "127.0.0.2", "Store02"));
+  Process console = StartScripted(kThreeSites);
+  HWND message = WaitMessageWindow(console);
+  ASSERT_NE(message, nullptr);
+  EXPECT_EQ(MessageWindowText(message), "\r\n注册项[2]连接数据库出错!");
+  CloseMessageWindow(message);
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  HWND grid = Grid(main);
+  SelectRows(grid, 3, 3);  // the selection away from the rows whose colours are sampled
+  EXPECT_TRUE(WaitUntil([&] {
+    return CopiedRows(grid) == kHeadings + "3\t西城店\t北京市,北京辖区,西城区,西单\t   <双击>\t断开\r\n";
+  })) << CopiedRows(grid);
+  SelectRows(grid, 1, 2);
+  EXPECT_TRUE(WaitUntil([&] {
+    return CopiedRows(grid) == kHeadings +
+                                   "1\t东城店\t广东省,东莞市,,东城路\tStore01\t连接\r\n"
+                                   "2\t南城店\t广东省,东莞市,,南城路\tStore02\t断开\r\n";
+  })) << CopiedRows(grid);
+  SelectRows(grid, 3, 3);
+
+  // The number cells, right of the number itself: entry 2's turns red once a second, entry 1's never.
+  const POINT down = OnScreen(grid, 35, RowMiddle(2) + 10);
+  const POINT up = OnScreen(grid, 35, RowMiddle(1) + 10);
+  int redSamples = 0, plainSamples = 0, connectedRed = 0;
+  bool shot = false;
+  for (int sample = 0; sample < 8; ++sample) {
+    const COLORREF colour = ScreenPixel(down.x, down.y);
+    if (colour == RGB(232, 0, 0)) {
+      ++redSamples;
+      if (!shot) {
+        Screenshot("grid-states.png");
+        shot = true;
+      }
+    } else {
+      ++plainSamples;
+    }
+    if (ScreenPixel(up.x, up.y) == RGB(232, 0, 0)) ++connectedRed;
+    Sleep(500);
+  }
+  EXPECT_GE(redSamples, 2);
+  EXPECT_GE(plainSamples, 2);
+  EXPECT_EQ(connectedRed, 0);
+  const std::string record = sandbox_.ReadFile("ScriptedDb.record.txt");
+  EXPECT_NE(record.find("open select name from  sysobjects  where name='Base' "), std::string::npos) << record;
+  EXPECT_NE(record.find("connect refused "), std::string::npos) << record;
+}
+
+TEST_F(EntryGridTest, ALinkFixedInTheDialogIsRecheckedIntoTheRow) {
+  sandbox_.WriteFile("Entries.ini", EntriesFile({{{"东城店", "广东省,东莞市,,东城路", "1"}},
+                                                 {{"南城店", "广东省,东莞市,,南城路", "1"}}}));
+  sandbox_.WriteFile("Quorvan.ini", LinkSection(1, "127.0.0.1", "Store01") + LinkSection(2, "127.0.0.2", "Old02"));
+  Process console = StartScripted(kThreeSites);
+  HWND message = WaitMessageWindow(console);
+  ASSERT_NE(message, nullptr);
+  CloseMessageWindow(message);
+  HWND main = WaitMainWindow(console);
+  ASSERT_NE(main, nullptr);
+  HWND grid = Grid(main);
+
+  DoubleClickRow(grid, 2);
+  HWND dialog = WaitForWindow({"数据库连接", "TFrmDBLink", console.Id(), false}, kWait);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(WindowText(FindControl(dialog, dblink_form::kCBServerIP)), "127.0.0.2");  // from Item2
+  auto setText = [&](int id, const wchar_t* text) {
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(FindControl(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text),
+                                    SMTO_ABORTIFHUNG, 5000, &result));
+  };
+  setText(dblink_form::kCBServerIP, L"127.0.0.1");
+  setText(dblink_form::kCBDateDB, L"Store02");
+  ASSERT_TRUE(PressButton(dialog, "保 存"));
+  EXPECT_TRUE(WaitForNoWindow({"数据库连接", "TFrmDBLink", console.Id(), false}, kWait));
+  SelectRows(grid, 2, 2);
+  EXPECT_TRUE(WaitUntil([&] {
+    return CopiedRows(grid) == kHeadings + "2\t南城店\t广东省,东莞市,,南城路\tStore02\t连接\r\n";
+  })) << CopiedRows(grid);
+  // The re-check passed silently, and the link is in the settings file.
+  EXPECT_EQ(WaitMessageWindow(console, 1000), nullptr);
+  const std::string settings = sandbox_.ReadFile("Quorvan.ini");
+  EXPECT_NE(settings.find(LinkSection(2, "127.0.0.1", "Store02")), std::string::npos) << settings;
 }
 
 }  // namespace
