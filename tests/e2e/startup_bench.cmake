@@ -8,3 +8,12 @@ if(WIN32)
   target_compile_definitions(startup_bench PRIVATE
     TESHMAR_EXE="$<TARGET_FILE:Teshmar>" MINIMAL_EXE="$<TARGET_FILE:minimal_window>")
 endif()
+# Entry grid figures: start-up with 50 entries, idle CPU while they blink, a refresh held by slow links.
+if(WIN32)
+  add_executable(grid_bench ${CMAKE_CURRENT_LIST_DIR}/grid_bench.cpp)
+  target_link_libraries(grid_bench PRIVATE teshmar_driver teshmar_win)
+  target_include_directories(grid_bench PRIVATE ${CMAKE_SOURCE_DIR})
+  add_dependencies(grid_bench TeshmarScripted minimal_window)
+  target_compile_definitions(grid_bench PRIVATE
+    TESHMAR_SCRIPTED_EXE="$<TARGET_FILE:TeshmarScripted>" MINIMAL_EXE="$<TARGET_FILE:minimal_window>")
+endif()
