@@ -4,7 +4,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     ${CMAKE_CURRENT_LIST_DIR}/ConnString_fuzz.cpp
     ${CMAKE_SOURCE_DIR}/links/ConnString.cpp
     ${CMAKE_SOURCE_DIR}/links/ServerAddress.cpp
-    ${CMAKE_SOURCE_DIR}/common/TextUtil.cpp)
+    ${CMAKE_SOURCE_DIR}/common/TextUtil.cpp
+    ${CMAKE_SOURCE_DIR}/tools/scripted_db/ConnStringParser.cpp)
   target_include_directories(connstring_fuzz PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   target_compile_options(connstring_fuzz PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
   target_link_options(connstring_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)

@@ -18,7 +18,13 @@ std::optional<ConnStringPairs> ParseConnString(std::string_view text) {
   ConnStringPairs pairs;
   size_t i = 0;
   while (i < text.size()) {
-    size_t eq = text.find('=', i);
+    // The key ends at the first "=" that is not doubled: "==" is an "=" inside the key.
+    size_t eq = i;
+    for (;;) {
+      eq = text.find('=', eq);
+      if (eq == std::string_view::npos || eq + 1 >= text.size() || text[eq + 1] != '=') break;
+      eq += 2;
+    }
     size_t semi = text.find(';', i);
     if (eq == std::string_view::npos || (semi != std::string_view::npos && semi < eq)) {
       // Only blanks may stand between separators.
@@ -28,7 +34,12 @@ std::optional<ConnStringPairs> ParseConnString(std::string_view text) {
       i = semi + 1;
       continue;
     }
-    std::string key(Trim(text.substr(i, eq - i)));
+    const std::string_view rawKey = Trim(text.substr(i, eq - i));
+    std::string key;
+    for (size_t k = 0; k < rawKey.size(); ++k) {
+      key += rawKey[k];
+      if (rawKey[k] == '=') ++k;  // the doubled "=" stands for one
+    }
     i = eq + 1;
     while (i < text.size() && Blank(text[i])) ++i;
     std::string value;
