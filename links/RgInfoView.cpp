@@ -207,7 +207,9 @@ void SetTooltipText(RgInfoView& view) {
   tool.uId = reinterpret_cast<UINT_PTR>(view.hwnd);
   tool.lpszText = view.tooltipWide.data();
   SendMessageW(view.tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  // An empty text means no tip at all; Wine would otherwise show the last text again.
   if (view.tooltipText.empty()) SendMessageW(view.tooltip, TTM_POP, 0, 0);
+  SendMessageW(view.tooltip, TTM_ACTIVATE, !view.tooltipText.empty(), 0);
 }
 
 HWND CreateTooltip(RgInfoView& view) {

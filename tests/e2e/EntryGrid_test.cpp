@@ -85,6 +85,22 @@ class EntryGridTest : public ConsoleTest {
     return point;
   }
 
+  // Moves the pointer over an entry row and reads the tip that shows there; empty when none shows.
+  static std::string TooltipOver(const Process& console, HWND grid, int row) {
+    const POINT at = OnScreen(grid, 200, RowMiddle(row));
+    SetCursorPos(at.x, at.y);
+    Post(grid, WM_MOUSEMOVE, 0, MAKELPARAM(200, RowMiddle(row)));
+    Sleep(500);  // a tip of the row before is hidden by then
+    std::string text;
+    WaitUntil(
+        [&] {
+          for (HWND tip : FindWindows({"", "tooltips_class32", console.Id(), false})) text = WindowText(tip);
+          return !text.empty();
+        },
+        2000);
+    return text;
+  }
+
   void CloseMessageWindow(HWND window) {
     ASSERT_TRUE(PressButton(window, IDOK));
     ASSERT_TRUE(WaitForNoWindow({"消息", "TFrmMsg", 0, false}, kWait));
@@ -266,6 +282,10 @@ TEST_F(EntryGridTest, ScriptedLinksShowTheirStatesAndDownNumbersBlink) {
   EXPECT_GE(redSamples, 2);
   EXPECT_GE(plainSamples, 2);
   EXPECT_EQ(connectedRed, 0);
+  // The tooltip over each row, as the shown tip reads.
+  EXPECT_EQ(TooltipOver(console, grid, 1), "");
+  EXPECT_EQ(TooltipOver(console, grid, 2), "数据库连接断开,请检查!");
+
   const std::string record = sandbox_.ReadFile("ScriptedDb.record.txt");
   EXPECT_NE(record.find("open select name from  sysobjects  where name='Base' "), std::string::npos) << record;
   EXPECT_NE(record.find("connect refused "), std::string::npos) << record;
