@@ -262,6 +262,10 @@ void OnKeyDown(RgInfoView& view, WPARAM key) {
     case VK_NEXT: grid.MoveCurrent(Move::PageDown, shift); break;
     case VK_HOME: grid.MoveCurrent(Move::Home, shift); break;
     case VK_END: grid.MoveCurrent(Move::End, shift); break;
+    case VK_RETURN:
+      // The keyboard's way to what a double-click does on the current row.
+      if (view.hooks.onDblClick) view.hooks.onDblClick();
+      break;
     case 'A':
       if (control) grid.SelectAll();
       break;
@@ -405,8 +409,12 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(view->font);
-    case WM_GETDLGCODE:
-      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+      // Enter belongs to the grid, not to the dialog manager's default button.
+      const MSG* message = reinterpret_cast<const MSG*>(lParam);
+      const bool enter = message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN;
+      return DLGC_WANTARROWS | DLGC_WANTCHARS | (enter ? DLGC_WANTMESSAGE : 0);
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
       InvalidateRect(hwnd, nullptr, FALSE);

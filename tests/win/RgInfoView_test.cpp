@@ -362,6 +362,10 @@ TEST(RgInfoView, KeysMoveTheCurrentRowAlsoInsideADialogLoop) {
   EXPECT_EQ(press(VK_NEXT), 5) << "every row fits: a page reaches the last";
   EXPECT_EQ(press(VK_PRIOR), 1);
   EXPECT_EQ(GetFocus(), window.grid) << "the arrows stayed with the grid";
+  EXPECT_EQ(window.doubleClicks, 0);
+  press(VK_RETURN);
+  EXPECT_EQ(window.doubleClicks, 1) << "Enter does on the current row what a double-click does";
+  EXPECT_EQ(window.rowAtDoubleClick, 1);
 
   SendKey(window.grid, VK_DOWN, false, true);
   SendKey(window.grid, VK_DOWN, false, true);
