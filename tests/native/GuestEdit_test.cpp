@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -142,6 +144,7 @@ struct NoConnectionCase {
   bool linked;
   bool reachable;
 };
+void PrintTo(const NoConnectionCase& c, std::ostream* out) { *out << c.label; }
 
 class GuestEditNoConnectionTest : public GuestEditTest, public ::testing::WithParamInterface<NoConnectionCase> {};
 
@@ -171,6 +174,7 @@ struct EditCase {
   bool recordWritten;                 // into entry 1's database, with `recorded`
   std::string recorded;
 };
+void PrintTo(const EditCase& c, std::ostream* out) { *out << c.label; }
 
 class GuestEditFlowTest : public GuestEditTest, public ::testing::WithParamInterface<EditCase> {};
 

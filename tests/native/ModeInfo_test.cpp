@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <map>
 
@@ -110,6 +112,7 @@ struct ShowCase {
   bool countyListEmpty;
   std::string savedInModeOne;
 };
+void PrintTo(const ShowCase& c, std::ostream* out) { *out << c.label; }
 
 class ModeInfoShowTest : public ModeInfoTest, public ::testing::WithParamInterface<ShowCase> {};
 
@@ -222,6 +225,7 @@ struct ModeTwoCase {
   std::string message;  // empty: saved
   std::string saved;
 };
+void PrintTo(const ModeTwoCase& c, std::ostream* out) { *out << c.label; }
 
 class ModeInfoModeTwoTest : public ModeInfoTest, public ::testing::WithParamInterface<ModeTwoCase> {};
 
