@@ -81,7 +81,8 @@ TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings&
       guest_(gridModel_, grid_, entries, links, boxes,
              [this](std::string& name, std::string& address, int mode) {
                return EditGuest(hwnd_, boxes_, name, address, mode);
-             }),
+             },
+             [](bool waiting) { SetCursor(LoadCursorW(nullptr, waiting ? IDC_WAIT : IDC_ARROW)); }),
       logic_(*this, boxes, settings, *this, refreshMinutes) {}
 
 TMainForm::~TMainForm() {

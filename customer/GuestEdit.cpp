@@ -11,8 +11,14 @@
 namespace teshmar {
 
 GuestEdit::GuestEdit(StringGrid& grid, EntryGridLogic& entryGrid, IEntryList& list, IEntryLinks& links,
-                     IMessageBoxes& boxes, EditGuestFn editGuest)
-    : grid_(grid), entryGrid_(entryGrid), list_(list), links_(links), boxes_(boxes), editGuest_(std::move(editGuest)) {}
+                     IMessageBoxes& boxes, EditGuestFn editGuest, WaitFn wait)
+    : grid_(grid),
+      entryGrid_(entryGrid),
+      list_(list),
+      links_(links),
+      boxes_(boxes),
+      editGuest_(std::move(editGuest)),
+      wait_(std::move(wait)) {}
 
 void GuestEdit::BtnGuestClick() {
   const int row = grid_.Row();
@@ -35,7 +41,7 @@ void GuestEdit::BtnGuestClick() {
 }
 
 void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string address) {
-  if (!entryGrid_.OpenEntryConnection(entryNo)) {
+  if (!Waiting([&] { return entryGrid_.OpenEntryConnection(entryNo); })) {
     boxes_.ShowPlain(kConnectFailed);
     return;
   }
@@ -53,7 +59,7 @@ void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string 
   // The record goes into entry 1's database; an ERP database has no customer record.
   const DatabaseLayout layout = entryGrid_.Layout();
   if (layout == DatabaseLayout::StoreLayout || layout == DatabaseLayout::StoreErpLayout) {
-    WriteBaseRecord(entryGrid_.ADOConn(), links_, 1, name, address);
+    Waiting([&] { WriteBaseRecord(entryGrid_.ADOConn(), links_, 1, name, address); });
   }
 }
 

@@ -14,6 +14,9 @@ namespace teshmar {
 // then hold the saved values; otherwise both stay as they were.
 using EditGuestFn = std::function<bool(std::string& name, std::string& address, int mode)>;
 
+// Told true when the console starts to wait for the provider and false when the wait is over.
+using WaitFn = std::function<void(bool waiting)>;
+
 // The main window's customer button: the selected entry's customer edited in the dialog, stored
 // with the entry, and written into the store database's customer record.
 class GuestEdit {
@@ -22,7 +25,7 @@ class GuestEdit {
   static constexpr const char* kStoreFailed = "修改客户信息失败！";
 
   GuestEdit(StringGrid& grid, EntryGridLogic& entryGrid, IEntryList& list, IEntryLinks& links, IMessageBoxes& boxes,
-            EditGuestFn editGuest);
+            EditGuestFn editGuest, WaitFn wait = {});
 
   // ADOConn is closed on every path; an error of the customer record's reading statements goes on
   // to the caller after that.
@@ -35,6 +38,20 @@ class GuestEdit {
   // Steps with ADOConn open on the entry.
   void EditOnOpenConnection(int entryNo, std::string name, std::string address);
   bool StoreCustomer(int entryNo, const std::string& name, const std::string& address);
+  // Runs work that blocks on the provider inside a wait.
+  template <typename Work>
+  auto Waiting(Work work) {
+    struct Wait {
+      const WaitFn& fn;
+      explicit Wait(const WaitFn& f) : fn(f) {
+        if (fn) fn(true);
+      }
+      ~Wait() {
+        if (fn) fn(false);
+      }
+    } wait(wait_);
+    return work();
+  }
 
   StringGrid& grid_;
   EntryGridLogic& entryGrid_;
@@ -42,6 +59,7 @@ class GuestEdit {
   IEntryLinks& links_;
   IMessageBoxes& boxes_;
   EditGuestFn editGuest_;
+  WaitFn wait_;
 };
 
 }  // namespace teshmar

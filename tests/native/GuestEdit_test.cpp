@@ -260,6 +260,30 @@ TEST_F(GuestEditTest, AnErrorOfTheRecordClosesTheConnectionAndIsShown) {
   ExpectClosed();
 }
 
+TEST_F(GuestEditTest, TheProviderIsWaitedForOutsideTheDialog) {
+  Entries({"1", "1"});
+  StoreDatabaseOnEntryOne();
+  std::vector<std::string> seen;
+  GuestEdit waiting{grid, entryGrid, list, links, boxes,
+                    [&](std::string&, std::string&, int) {
+                      seen.push_back("dialog");
+                      return false;
+                    },
+                    [&](bool on) {
+                      seen.push_back((on ? "wait after " : "done after ") +
+                                     (db.log().empty() ? std::string("nothing") : db.log().back()));
+                    }};
+  grid.SetRow(2);
+  db.ClearRecords();
+  waiting.BtnGuestClick();
+  ASSERT_EQ(seen.size(), 5u);
+  EXPECT_EQ(seen[0], "wait after nothing");
+  EXPECT_EQ(seen[1], "done after connect " + Cs(2));
+  EXPECT_EQ(seen[2], "dialog");
+  EXPECT_EQ(seen[3], "wait after connect " + Cs(2));
+  EXPECT_EQ(seen[4], "done after disconnect " + Cs(1));
+}
+
 TEST_F(GuestEditTest, AnErrorOfTheDialogClosesTheConnection) {
   Entries({"1"});
   GuestEdit failing{grid, entryGrid, list, links, boxes,
