@@ -7,6 +7,7 @@
 #include "app/FormMsg.h"
 #include "app/FrmProgress.h"
 #include "app/LaunchShowState.h"
+#include "customer/ModeInfoForm.h"
 #include "links/DBLinkForm.h"
 #include "links/RgInfoView.h"
 #include "res/resource.h"
@@ -77,6 +78,11 @@ TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings&
       database_(database),
       links_(links),
       grid_(gridModel_, *this, entries, links, database, boxes),
+      guest_(gridModel_, grid_, entries, links, boxes,
+             [this](std::string& name, std::string& address, int mode) {
+               return EditGuest(hwnd_, boxes_, name, address, mode);
+             },
+             [](bool waiting) { SetCursor(LoadCursorW(nullptr, waiting ? IDC_WAIT : IDC_ARROW)); }),
       logic_(*this, boxes, settings, *this, refreshMinutes) {}
 
 TMainForm::~TMainForm() {
@@ -378,6 +384,9 @@ void TMainForm::OnCommand(int id) {
   switch (id) {
     case kBtnSysSetting:
       logic_.btnSysSettingClick();
+      break;
+    case kBtnGuest:
+      guest_.Click();
       break;
     case kRzBitBtn1:
       logic_.RzBitBtn1Click();

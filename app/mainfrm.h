@@ -3,6 +3,7 @@
 
 #include "app/MainFormLogic.h"
 #include "app/PageControl.h"
+#include "customer/GuestEdit.h"
 #include "links/EntryGridLogic.h"
 #include "links/StringGrid.h"
 
@@ -83,6 +84,7 @@ class TMainForm : public IMainFormView, public IEntryGridHost, public IFirstShow
   IEntryLinks& links_;
   StringGrid gridModel_{EntryGridLogic::kColCount};
   EntryGridLogic grid_;
+  GuestEdit guest_;
   MainFormLogic logic_;
   bool timer3Enabled_ = false;
   HWND hwnd_ = nullptr;

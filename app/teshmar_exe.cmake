@@ -6,6 +6,7 @@ if(WIN32)
   target_include_directories(teshmar_console PUBLIC ${CMAKE_SOURCE_DIR})
   target_link_libraries(teshmar_console PUBLIC teshmar_app_logic teshmar_settings teshmar_windows_msg teshmar_win
     teshmar_entrygrid_logic teshmar_rgInfo_view teshmar_dblink_view
+    teshmar_modeinfo_view
     comctl32 shell32 ole32 gdi32 user32)
 
   # teshmar_add_console(NAME target FACTORY source LIBS ...): a console program with its own database.
