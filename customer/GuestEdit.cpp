@@ -56,10 +56,13 @@ void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string 
     }
   }
   entryGrid_.ReadEntryList();
-  // The record goes into entry 1's database; an ERP database has no customer record.
+  // A store and its ERP database share one customer, whose record is in entry 1's database. With
+  // stores only, each entry is a site of its own: its record goes into its own database, never
+  // over another site's. An ERP database has no customer record.
   const DatabaseLayout layout = entryGrid_.Layout();
   if (layout == DatabaseLayout::StoreLayout || layout == DatabaseLayout::StoreErpLayout) {
-    Waiting([&] { WriteBaseRecord(entryGrid_.ADOConn(), links_, 1, name, address); });
+    const int recordEntry = layout == DatabaseLayout::StoreLayout ? entryNo : 1;
+    Waiting([&] { WriteBaseRecord(entryGrid_.ADOConn(), links_, recordEntry, name, address); });
   }
 }
 

@@ -86,10 +86,12 @@ class GuestEditTest : public ::testing::Test {
     journal.clear();
   }
   std::string Cs(int entryNo) { return EntryConnString(links, entryNo); }
-  // Entry 1's database is a store database whose Base holds a row.
-  void StoreDatabaseOnEntryOne() {
-    db.AnswerOn(Cs(1), kBaseMarker, {{{"name", "Base"}}});
-    db.AnswerOn(Cs(1), kBaseRows, {{{"Name", "old"}, {"Addr", "old"}}});
+  // Every entry's database is a store database whose Base holds a row.
+  void StoreDatabases() {
+    for (const auto& [entryNo, link] : links.links) {
+      db.AnswerOn(Cs(entryNo), kBaseMarker, {{{"name", "Base"}}});
+      db.AnswerOn(Cs(entryNo), kBaseRows, {{{"Name", "old"}, {"Addr", "old"}}});
+    }
   }
   std::vector<std::string> Executed() const {
     std::vector<std::string> out;
@@ -171,8 +173,9 @@ struct EditCase {
   bool confirmed;
   std::set<int> refused;
   std::vector<std::string> journal;   // after the dialog
-  bool recordWritten;                 // into entry 1's database, with `recorded`
+  bool recordWritten;                 // into entry recordEntry's database, with `recorded`
   std::string recorded;
+  int recordEntry = 1;
 };
 void PrintTo(const EditCase& c, std::ostream* out) { *out << c.label; }
 
@@ -181,7 +184,7 @@ class GuestEditFlowTest : public GuestEditTest, public ::testing::WithParamInter
 TEST_P(GuestEditFlowTest, StoresReadsAgainAndWritesTheRecord) {
   const EditCase& c = GetParam();
   Entries(c.kinds);
-  StoreDatabaseOnEntryOne();
+  StoreDatabases();
   list.refused = c.refused;
   if (c.confirmed) answer = {{"新店", "北京市,北京辖县,密云县,鼓楼街"}};
   grid.SetRow(c.row);
@@ -195,7 +198,11 @@ TEST_P(GuestEditFlowTest, StoresReadsAgainAndWritesTheRecord) {
   EXPECT_EQ(db.log().at(0), "connect " + Cs(c.row));
   if (c.recordWritten) {
     EXPECT_EQ(Executed(), std::vector<std::string>{"execute Update Base set Name='" + c.recorded + "' "});
-    EXPECT_NE(std::find(db.log().begin(), db.log().end(), "connect " + Cs(1)), db.log().end());
+    // The record was written on the connection to its entry's database.
+    const auto& log = db.log();
+    const auto update = std::find(log.begin(), log.end(), Executed().front());
+    const auto connect = std::find(std::make_reverse_iterator(update), log.rend(), "connect " + Cs(c.recordEntry));
+    EXPECT_NE(connect, log.rend()) << "the record went into another database";
   } else {
     EXPECT_TRUE(Executed().empty());
   }
@@ -207,9 +214,10 @@ std::string Stored(int entryNo) { return "store " + std::to_string(entryNo) + " 
 INSTANTIATE_TEST_SUITE_P(
     Paths, GuestEditFlowTest,
     ::testing::Values(
+        // Each store site keeps its own record: entry 3's customer never overwrites entry 1's.
         EditCase{"StoreLayoutConfirmed", {"1", "1", "1"}, 3, true, {}, {Stored(3), "read"}, true,
-                 "新店',Addr='鼓楼街"},
-        EditCase{"CancelledWritesTheGridsValues", {"1", "1"}, 2, false, {}, {"read"}, true, "店2',Addr='路2"},
+                 "新店',Addr='鼓楼街", 3},
+        EditCase{"CancelledWritesTheGridsValues", {"1", "1"}, 2, false, {}, {"read"}, true, "店2',Addr='路2", 2},
         EditCase{"StoreErpEditingEntryTwo", {"1", "2"}, 2, true, {}, {Stored(1), Stored(2), "read"}, true,
                  "新店',Addr='鼓楼街"},
         EditCase{"StoreErpEntryOneRefused", {"1", "2"}, 2, true, {1}, {Stored(1), "box 修改客户信息失败！"}, false,
@@ -223,7 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(GuestEditTest, TheStoredValuesReachTheGrid) {
   Entries({"1", "1"});
-  StoreDatabaseOnEntryOne();
+  StoreDatabases();
   answer = {{"O'Brien", "广东省,东莞市,,O'Connell 街"}};
   grid.SetRow(2);
   guest.BtnGuestClick();
@@ -235,7 +243,7 @@ TEST_F(GuestEditTest, TheStoredValuesReachTheGrid) {
 
 TEST_F(GuestEditTest, TheValuesComeFromTheGridNotTheList) {
   Entries({"1", "1"});
-  StoreDatabaseOnEntryOne();
+  StoreDatabases();
   list.entries[1].name = "列表里的名字";  // not read again before the click
   grid.SetCell(EntryGridLogic::kNameCol, 2, "\t格子里的名字 ");
   grid.SetRow(2);
@@ -262,7 +270,7 @@ TEST_F(GuestEditTest, AnErrorOfTheRecordClosesTheConnectionAndIsShown) {
 
 TEST_F(GuestEditTest, TheProviderIsWaitedForOutsideTheDialog) {
   Entries({"1", "1"});
-  StoreDatabaseOnEntryOne();
+  StoreDatabases();
   std::vector<std::string> seen;
   GuestEdit waiting{grid, entryGrid, list, links, boxes,
                     [&](std::string&, std::string&, int) {
@@ -281,7 +289,7 @@ TEST_F(GuestEditTest, TheProviderIsWaitedForOutsideTheDialog) {
   EXPECT_EQ(seen[1], "done after connect " + Cs(2));
   EXPECT_EQ(seen[2], "dialog");
   EXPECT_EQ(seen[3], "wait after connect " + Cs(2));
-  EXPECT_EQ(seen[4], "done after disconnect " + Cs(1));
+  EXPECT_EQ(seen[4], "done after disconnect " + Cs(2));
 }
 
 TEST_F(GuestEditTest, AnErrorOfTheDialogClosesTheConnection) {
