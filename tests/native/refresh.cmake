@@ -1,0 +1,3 @@
+teshmar_add_gtest(NAME link_history_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LinkHistory_test.cpp
+  LIBS teshmar_refresh)
