@@ -16,7 +16,7 @@ WinCheckThreading::~WinCheckThreading() {
   if (woken_) CloseHandle(woken_);
 }
 
-void WinCheckThreading::EnterWorker() { comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+void WinCheckThreading::EnterWorker() { comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
 
 void WinCheckThreading::LeaveWorker() {
   if (comEntered) CoUninitialize();

@@ -1,0 +1,4 @@
+teshmar_add_gtest(NAME parallel_checks_test WINDOWS_ONLY
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/ParallelChecks_test.cpp
+  LIBS teshmar_entrygrid_logic teshmar_ado psapi
+  TIMEOUT 900)
