@@ -89,16 +89,16 @@ void LinkHistory::NoteEnd() { Write({clock_.Now(), "", "", kEnded, ""}); }
 void LinkHistory::NoteState(int entryNo, const std::string& customerName, bool connected, const std::string& error) {
   auto known = last_.find(entryNo);
   if (known != last_.end() && known->second == connected) return;
-  last_[entryNo] = connected;
-  Write({clock_.Now(), std::to_string(entryNo), customerName, connected ? "连接" : "断开", error});
+  if (Write({clock_.Now(), std::to_string(entryNo), customerName, connected ? "连接" : "断开", error}))
+    last_[entryNo] = connected;
 }
 
-void LinkHistory::Write(const std::vector<std::string>& fields) {
+bool LinkHistory::Write(const std::vector<std::string>& fields) {
   try {
     const std::string line = CsvLine(fields);
     uint64_t size = 0;
     std::string tail;
-    if (!file_.Inspect(size, tail, kTailBytes)) return;  // held by another program: this line is lost
+    if (!file_.Inspect(size, tail, kTailBytes)) return false;  // held by another program for now
     if (size > 0 && size + line.size() > kLimit && file_.Rotate()) {
       size = 0;
       tail.clear();
@@ -117,9 +117,9 @@ void LinkHistory::Write(const std::vector<std::string>& fields) {
       bytes += ",\"" + std::string(kCutLineNote) + "\",\"\",\"\",\"\",\"\"\r\n";
     }
     bytes += line;
-    file_.Append(bytes);
+    return file_.Append(bytes);
   } catch (...) {
-    // The history never disturbs the console.
+    return false;  // the history never disturbs the console
   }
 }
 

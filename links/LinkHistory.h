@@ -56,11 +56,12 @@ class LinkHistory {
   void NoteStart();
   void NoteEnd();
   // An entry's state after its check. A line only when it is the first state known for that
-  // number or differs from the last one noted.
+  // number or differs from the last one noted; a change that could not be written is tried again
+  // at the next check.
   void NoteState(int entryNo, const std::string& customerName, bool connected, const std::string& error);
 
  private:
-  void Write(const std::vector<std::string>& fields);
+  bool Write(const std::vector<std::string>& fields);
 
   IHistoryFile& file_;
   IHistoryClock& clock_;

@@ -137,6 +137,11 @@ TEST(LinkHistoryTest, AFileThatCannotBeUsedIsPassedOverQuietly) {
     EXPECT_NO_THROW(history.NoteState(1, "店1", false, "x"));
     EXPECT_NO_THROW(history.NoteEnd());
     EXPECT_TRUE(file.bytes.empty());
+    // Usable again: the change that was not written is noted at the next check.
+    file.readable = file.writable = true;
+    file.raise = false;
+    history.NoteState(1, "店1", false, "x");
+    EXPECT_EQ(ReadHistoryRecords(file.bytes).size(), 1u);
   }
 }
 
