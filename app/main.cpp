@@ -7,6 +7,8 @@
 #include "app/WinServices.h"
 #include "app/mainfrm.h"
 #include "links/EntriesFile.h"
+#include "links/LinkHistory.h"
+#include "links/ParallelChecksWin.h"
 #include "links/SettingsFile.h"
 #include "win/Wide.h"
 
@@ -56,6 +58,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
   RemoveStaleTemporaries(PlatformFileOps(), settings.Path());
   RemoveStaleTemporaries(PlatformFileOps(), entriesPath);
   const int refreshMinutes = ParseRefreshInterval(settings.ReadProgramValue(SettingsFile::kRefreshIntervalKey));
+  PlatformHistoryFile historyFile(PlatformHistoryFile::PathBesideProgram(ProgramPath()));
+  PlatformHistoryClock historyClock;
+  LinkHistory history(historyFile, historyClock);
+  history.NoteStart();
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
@@ -66,7 +72,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     std::unique_ptr<IDatabase> database = CreateConsoleDatabase();
     ProgramSettings programSettings(settings);
     EntriesFile entries(PlatformFileOps(), entriesPath, settings);
+    // A refresh's checks run side by side on worker threads while this thread waits and repaints.
+    WinCheckThreading checkThreading;
+    ThreadedCheckRunner checkRunner(checkThreading);
     app::TMainForm mainForm(instance, boxes, programSettings, *database, entries, settings, refreshMinutes);
+    mainForm.Grid().SetCheckRunner(checkRunner);
+    mainForm.Grid().SetLinkHistory(&history);
     if (mainForm.Create()) {
       mainForm.Show(showCommand);
       // The pending quit request is posted only now, so the message boxes before it stay open
@@ -83,5 +94,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     }
   }
   if (SUCCEEDED(com)) CoUninitialize();
+  history.NoteEnd();
   return 0;
 }

@@ -104,31 +104,68 @@ DatabaseKind EntryGridLogic::KindOfEntry(int entryNo) const {
   return KindOfCode(EntryAt(entryNo).kind);
 }
 
-LinkCheckResult EntryGridLogic::CheckEntry(int entryNo) {
-  try {
-    return CheckEntryLink(database_, boxes_, links_, entryNo, KindOfEntry(entryNo));
-  } catch (...) {
-    return {};  // an error during the check counts as a silent failure
+std::vector<LinkProbe> EntryGridLogic::ProbeEntries(const std::vector<int>& entryNos) {
+  struct Job {
+    int entryNo;
+    DatabaseKind kind;
+    std::string connectionString;
+  };
+  // The settings file is read here only: the workers touch nothing but their own connections.
+  std::vector<Job> jobs;
+  for (int entryNo : entryNos) {
+    Job job{entryNo, KindOfEntry(entryNo), {}};
+    try {
+      job.connectionString = EntryConnString(links_, entryNo);
+    } catch (...) {
+      // Settings that cannot be read count as no link.
+    }
+    jobs.push_back(std::move(job));
   }
+  std::vector<size_t> linked;
+  for (size_t i = 0; i < jobs.size(); ++i)
+    if (!jobs[i].connectionString.empty()) linked.push_back(i);
+
+  std::vector<LinkProbe> probes(jobs.size());  // a silent failure unless a check answers
+  runner_->RunAll(linked.size(), [&](size_t k) {
+    const Job& job = jobs[linked[k]];
+    probes[linked[k]] = ProbeLink(database_, job.entryNo, job.connectionString, job.kind);
+  });
+  return probes;
+}
+
+void EntryGridLogic::NoteHistory(int entryNo, const LinkCheckResult& result) {
+  if (!history_ || entryNo < 1 || entryNo > EntryCount()) return;
+  const EntryState& state = entries_[static_cast<size_t>(entryNo - 1)];
+  history_->NoteState(entryNo, state.entry.name, state.connected, result.ok ? std::string() : result.error);
 }
 
 void EntryGridLogic::RefreshEveryEntry(std::string& text) {
+  std::vector<int> entryNos;
+  for (int i = 1; i <= EntryCount(); ++i) entryNos.push_back(i);
+  const std::vector<LinkProbe> probes = ProbeEntries(entryNos);
+  // Boxes, states and lines in entry order, as when the checks ran one after the other.
   for (int i = 1; i <= EntryCount(); ++i) {
-    LinkCheckResult result = CheckEntry(i);
+    const LinkProbe& probe = probes[static_cast<size_t>(i - 1)];
+    ShowPendingBoxes(probe.boxes, boxes_);
+    const LinkCheckResult& result = probe.result;
     if (result.ok) {
       entries_[static_cast<size_t>(i - 1)].connected = true;
     } else if (!result.error.empty()) {
       text += "\r\n" + result.error;
       entries_[static_cast<size_t>(i - 1)].connected = false;
     }
+    NoteHistory(i, result);
   }
 }
 
 bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
-  LinkCheckResult result = CheckEntry(entryNo);
+  const LinkProbe probe = std::move(ProbeEntries({entryNo}).front());
+  ShowPendingBoxes(probe.boxes, boxes_);
+  const LinkCheckResult& result = probe.result;
   const bool known = entryNo >= 1 && entryNo <= EntryCount();
   if (result.ok) {
     if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = true;
+    NoteHistory(entryNo, result);
     return true;
   }
   if (!result.error.empty()) {
@@ -136,6 +173,7 @@ bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
     // A link that just failed never shows as connected, as a full refresh would record it.
     if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = false;
   }
+  NoteHistory(entryNo, result);
   return false;
 }
 

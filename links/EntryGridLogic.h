@@ -7,7 +7,9 @@
 #include "links/Database.h"
 #include "links/EntryList.h"
 #include "links/LinkCheck.h"
+#include "links/LinkHistory.h"
 #include "links/LinkSettings.h"
+#include "links/ParallelChecks.h"
 #include "links/StringGrid.h"
 
 namespace teshmar {
@@ -58,6 +60,12 @@ class EntryGridLogic {
   EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryList& list, IEntryLinks& links, IDatabase& database,
                  IMessageBoxes& boxes);
 
+  // How a refresh runs its checks: one after the other on this thread until a runner is given.
+  // The runner must outlive the logic.
+  void SetCheckRunner(ICheckRunner& runner) { runner_ = &runner; }
+  // Where every change of a link state is noted; none until one is given.
+  void SetLinkHistory(LinkHistory* history) { history_ = history; }
+
   void SetGridHeadings();
   // Reads the list of entries, derives the layout and fills the rows. A list that cannot be read
   // takes the failure path of FillEntryRows; false then.
@@ -91,7 +99,10 @@ class EntryGridLogic {
   bool TakeList(const std::vector<Entry>& entries);
   void FailFill(const std::string& message);
   DatabaseKind KindOfEntry(int entryNo) const;
-  LinkCheckResult CheckEntry(int entryNo);
+  // The checks of the given entries, run by the runner; settings are read here, on this thread.
+  // An entry without a usable link, or whose check raised, is a silent failure.
+  std::vector<LinkProbe> ProbeEntries(const std::vector<int>& entryNos);
+  void NoteHistory(int entryNo, const LinkCheckResult& result);
   void RefreshEveryEntry(std::string& text);
   bool RefreshOneEntry(int entryNo, std::string& text);
 
@@ -104,6 +115,9 @@ class EntryGridLogic {
   std::unique_ptr<IConnection> adoConn_;
   std::vector<EntryState> entries_;
   DatabaseLayout layout_ = DatabaseLayout::StoreLayout;
+  InlineCheckRunner inlineRunner_;
+  ICheckRunner* runner_ = &inlineRunner_;
+  LinkHistory* history_ = nullptr;
 };
 
 }  // namespace teshmar

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/MessageBoxes.h"
 #include "links/Database.h"
@@ -22,6 +23,28 @@ struct LinkCheckResult {
   bool ok = false;
   std::string error;
 };
+
+// A message box that a check asks for, kept to be shown later on the user-interface thread.
+struct PendingMessageBox {
+  std::string text;
+  std::string caption;
+  unsigned flags = 0;
+  MessageBoxOwner owner = MessageBoxOwner::Application;
+};
+
+// A check's answer with the message boxes it would have shown, in the order it asked for them.
+struct LinkProbe {
+  LinkCheckResult result;
+  std::vector<PendingMessageBox> boxes;
+};
+
+// CheckLink's connection work without showing anything, so it may run on a worker thread: its
+// connection is its own, and the boxes wait in the answer. Closes and releases everything it
+// opened before returning; an error other than the database's passes through (still released).
+LinkProbe ProbeLink(IDatabase& database, int entryNo, const std::string& connectionString, DatabaseKind kind);
+
+// Shows the boxes a probe kept, in order.
+void ShowPendingBoxes(const std::vector<PendingMessageBox>& pending, IMessageBoxes& boxes);
 
 // Connects with the connection string on a connection of its own and looks for the kind's marker
 // table. Never raises an error; closes and releases everything it opened before returning.

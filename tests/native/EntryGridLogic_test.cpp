@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <cstdio>
 #include <stdexcept>
 
 #include "links/ConnString.h"
+#include "links/ParallelChecks.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"
@@ -403,6 +408,218 @@ TEST_F(EntryGridLogicTest, OpenEntryConnection) {
   EXPECT_FALSE(logic.ADOConn().IsOpen());
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_TRUE(host.log.empty());
+}
+
+
+// --- A refresh whose checks run side by side ---
+
+// A console's grid with its own fakes; outcomes are given per entry as letters:
+// P passes, U unreachable, W wrong kind, N no link, R marker query refused, X the check raises.
+struct RefreshWorld {
+  explicit RefreshWorld(size_t count) {
+    std::vector<Entry> entries;
+    for (size_t i = 1; i <= count; ++i) entries.push_back(MakeEntry(static_cast<int>(i)));
+    list.Set(entries);
+  }
+  void Script(int entryNo, char outcome, int delayMs) {
+    if (outcome == 'N') {
+      links.links.erase(entryNo);
+      return;
+    }
+    links.links[entryNo] = Link("10.0.0." + std::to_string(entryNo), "Db" + std::to_string(entryNo));
+    const std::string cs = EntryConnString(links, entryNo);
+    const std::string marker = MarkerQuery(DatabaseKind::Store);
+    db.DelayConnection(cs, delayMs);
+    if (outcome == 'P') db.AnswerOn(cs, marker, {{{"name", "Base"}}});
+    if (outcome == 'W') db.AnswerOn(cs, marker, {});
+    if (outcome == 'U') db.RefuseConnection(cs);
+    if (outcome == 'R') db.RefuseOn(cs, marker);
+    if (outcome == 'X') db.RaiseOn(cs);
+  }
+  std::vector<bool> States() const {
+    std::vector<bool> states;
+    for (int i = 1; i <= logic.EntryCount(); ++i) states.push_back(logic.Connected(i));
+    return states;
+  }
+
+  StringGrid grid{EntryGridLogic::kColCount};
+  FakeHost host;
+  FakeEntryList list;
+  FakeEntryLinks links;
+  FakeDatabase db;
+  FakeMessageBoxes boxes;
+  EntryGridLogic logic{grid, host, list, links, db, boxes};
+};
+
+// Every check's connection closed and released; only the grid's own ADOConn lives on.
+bool NothingLeftOver(const FakeDatabase& db) {
+  return db.OpenConnections() == 0 && db.OpenQueries() == 0 && db.LiveConnections() == 1 && db.LiveQueries() == 0;
+}
+
+struct RefreshSeen {
+  std::vector<bool> states;
+  std::vector<std::string> log;  // the host's calls and the boxes, in order
+  double seconds = 0;
+};
+
+// Every entry passes first (so a silent failure has a state to keep), then the mix is checked.
+RefreshSeen RunMix(const std::string& mix, const std::vector<int>& slow, int slowMs, ICheckRunner* runner) {
+  RefreshWorld world(mix.size());
+  if (runner) world.logic.SetCheckRunner(*runner);
+  std::vector<std::string> journal;
+  world.boxes.journal = &journal;
+  EXPECT_TRUE(world.logic.ReadEntryList());
+  for (size_t i = 1; i <= mix.size(); ++i) world.Script(static_cast<int>(i), 'P', 0);
+  world.logic.RefreshLinkStates(0, false);
+  world.db = FakeDatabase();
+  world.host.log.clear();
+  for (size_t i = 1; i <= mix.size(); ++i) {
+    const bool isSlow = std::find(slow.begin(), slow.end(), static_cast<int>(i)) != slow.end();
+    world.Script(static_cast<int>(i), mix[i - 1], isSlow ? slowMs : 0);
+  }
+  world.host.log.swap(journal);  // boxes and host calls share one journal from here on
+  world.boxes.journal = &world.host.log;
+  const auto start = std::chrono::steady_clock::now();
+  world.logic.RefreshLinkStates(0, true);
+  RefreshSeen seen;
+  seen.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  seen.states = world.States();
+  seen.log = world.host.log;
+  EXPECT_TRUE(world.db.AllReleased()) << mix;
+  return seen;
+}
+
+TEST(ParallelRefreshTest, SameStatesTextAndBoxesAsOneByOne) {
+  const std::string marker = MarkerQuery(DatabaseKind::Store);
+  const std::vector<int> slow{2, 5, 9, 14, 20};
+  const char* mixes[] = {
+      "PUWNRPUWNRPUWNRPUWNR",  // every outcome, slow ones among each
+      "PPPPUPPPPUPPPPUPPPPU",  // the slow ones are the unreachable ones and passes
+      "RRRRRRRRRRRRRRRRRRRR",  // twenty boxes, kept in entry order
+      "XUXPNXWRXPUXNRXWPXUX",  // checks that raise between the others
+  };
+  PlainCheckThreading threading;
+  ThreadedCheckRunner runner(threading);
+  for (const char* mix : mixes) {
+    SCOPED_TRACE(mix);
+    const RefreshSeen oneByOne = RunMix(mix, slow, 0, nullptr);
+    const RefreshSeen sideBySide = RunMix(mix, slow, 2000, &runner);
+    std::printf("[ figures ] mix %s: side by side %.2f s with five checks of 2 s\n", mix, sideBySide.seconds);
+
+    // What the operator must see, worked out from the mix alone.
+    std::vector<std::string> expected{"progress 正在检查数据库连接，请稍候… 110 15786112"};
+    std::string text;
+    std::vector<bool> states;
+    for (size_t i = 0; i < 20; ++i) {
+      const std::string entry = "注册项[" + std::to_string(i + 1) + "]";
+      const char outcome = mix[i];
+      if (outcome == 'R') expected.push_back("box 无法在ＳＱＬ服务器上查询数据？\r" + marker);
+      if (outcome == 'U') text += "\r\n" + entry + "连接数据库出错!";
+      if (outcome == 'W' || outcome == 'R') text += "\r\n" + entry + "连接数据库非正确的门店库!";
+      states.push_back(outcome == 'P' || outcome == 'N' || outcome == 'X');  // silent failures keep "connected"
+    }
+    expected.push_back("hide progress");
+    expected.push_back("message " + text);
+
+    EXPECT_EQ(sideBySide.log, expected);
+    EXPECT_EQ(sideBySide.states, states);
+    EXPECT_EQ(oneByOne.log, expected);
+    EXPECT_EQ(oneByOne.states, states);
+  }
+}
+
+TEST(ParallelRefreshTest, AtMostSixteenChecksAtOnce) {
+  PlainCheckThreading threading;
+  ThreadedCheckRunner runner(threading);
+  RefreshWorld world(40);
+  world.logic.SetCheckRunner(runner);
+  ASSERT_TRUE(world.logic.ReadEntryList());
+  for (int i = 1; i <= 40; ++i) world.Script(i, i % 3 == 0 ? 'U' : 'P', 300);
+  world.logic.RefreshLinkStates(0, false);
+  EXPECT_LE(world.db.PeakBusyConnections(), 16);
+  EXPECT_GT(world.db.PeakBusyConnections(), 1);  // they did run side by side
+  EXPECT_EQ(world.db.connectionStrings().size(), 40u);
+  EXPECT_TRUE(NothingLeftOver(world.db));
+  for (int i = 1; i <= 40; ++i) EXPECT_EQ(world.logic.Connected(i), i % 3 != 0) << i;
+}
+
+TEST(ParallelRefreshTest, SingleRecheckRunsThroughTheRunnerToo) {
+  struct CountingRunner : ICheckRunner {
+    void RunAll(size_t count, const std::function<void(size_t)>& work) override {
+      counts.push_back(count);
+      InlineCheckRunner().RunAll(count, work);
+    }
+    std::vector<size_t> counts;
+  } runner;
+  RefreshWorld world(3);
+  world.logic.SetCheckRunner(runner);
+  ASSERT_TRUE(world.logic.ReadEntryList());
+  world.Script(1, 'N', 0);
+  world.Script(2, 'R', 0);
+  world.Script(3, 'X', 0);
+  EXPECT_FALSE(world.logic.RefreshLinkStates(2, true));
+  EXPECT_FALSE(world.logic.RefreshLinkStates(3, false));
+  world.logic.RefreshLinkStates(0, false);
+  // Entries without a link never reach a worker.
+  EXPECT_EQ(runner.counts, (std::vector<size_t>{1, 1, 2}));
+  ASSERT_EQ(world.boxes.shown.size(), 2u);
+  EXPECT_EQ(world.boxes.shown[0].caption, "提示");
+  EXPECT_EQ(world.boxes.shown[0].owner, MessageBoxOwner::Application);
+  EXPECT_TRUE(NothingLeftOver(world.db));
+}
+
+// --- The history of link states noted by a refresh ---
+
+class MemoryHistoryFile : public IHistoryFile {
+ public:
+  bool Inspect(uint64_t& size, std::string& tail, size_t) override {
+    size = bytes.size();
+    tail = bytes;
+    return true;
+  }
+  bool Append(const std::string& more) override {
+    bytes += more;
+    return true;
+  }
+  bool Rotate() override { return false; }
+  std::string bytes;
+};
+
+class FixedClock : public IHistoryClock {
+ public:
+  std::string Now() override { return "2026-03-01T03:20:05+08:00"; }
+};
+
+TEST(ParallelRefreshTest, HistoryNotesChangesOnly) {
+  MemoryHistoryFile file;
+  FixedClock clock;
+  LinkHistory history(file, clock);
+  PlainCheckThreading threading;
+  ThreadedCheckRunner runner(threading);
+  RefreshWorld world(3);
+  world.logic.SetCheckRunner(runner);
+  world.logic.SetLinkHistory(&history);
+  ASSERT_TRUE(world.logic.ReadEntryList());
+  world.Script(1, 'P', 0);
+  world.Script(2, 'U', 0);
+  world.Script(3, 'N', 0);
+  world.logic.RefreshLinkStates(0, false);
+  world.logic.Timer3Timer();  // the same outcomes again: no line
+  world.db = FakeDatabase();
+  world.Script(1, 'U', 0);
+  world.Script(2, 'P', 0);
+  world.logic.Timer3Timer();
+  world.logic.RefreshLinkStates(1, true);  // still down: no line
+
+  using Record = std::vector<std::string>;
+  const std::string t = "2026-03-01T03:20:05+08:00";
+  EXPECT_EQ(ReadHistoryRecords(file.bytes), (std::vector<Record>{
+                                                {t, "1", "店1", "连接", ""},
+                                                {t, "2", "店2", "断开", "注册项[2]连接数据库出错!"},
+                                                {t, "3", "店3", "断开", ""},
+                                                {t, "1", "店1", "断开", "注册项[1]连接数据库出错!"},
+                                                {t, "2", "店2", "连接", ""},
+                                            }));
 }
 
 }  // namespace

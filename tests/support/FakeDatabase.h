@@ -1,9 +1,13 @@
 #pragma once
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -19,14 +23,19 @@ namespace teshmar::testing {
 //   db.Answer(sql, {{{"name", "Base"}}});           // the statement answers one row
 //   db.AnswerOn(cs, sql, {});                       // ... differently on one connection string
 //   db.Refuse(sql);                                 // the server refuses the statement
+//   db.DelayConnection(cs, 2000);                   // connecting with cs takes 2 s, whatever the answer
+//   db.RaiseOn(cs);                                 // statements on cs raise Raised, not a DatabaseError
 //
+// Connections and queries may be used from several threads at once (each object by one thread);
+// script before the work starts and read the records after it has ended.
 // A statement that is not scripted answers no rows (Open) or succeeds (Execute). Everything the
 // database receives is recorded: `connectionStrings` (every attempt to connect), `statements`
 // (every Open and Execute, refused ones included) and `log`, one line per event in order:
 //   "connect <cs>", "connect refused <cs>", "disconnect <cs>",
 //   "open <sql>", "open refused <sql>", "execute <sql>", "execute refused <sql>", "close <sql>".
 // `OpenConnections()`, `OpenQueries()`, `LiveConnections()` and `LiveQueries()` tell what is
-// still open or not yet released.
+// still open or not yet released; `PeakBusyConnections()` the most connections that were being
+// opened or were open at the same moment.
 class FakeDatabase : public IDatabase {
  public:
   using Row = std::map<std::string, std::string>;
@@ -35,6 +44,9 @@ class FakeDatabase : public IDatabase {
   static constexpr const char* kConnectError =
       "[DBNETLIB][ConnectionOpen (Connect()).]SQL Server does not exist or access denied.";
   static constexpr const char* kStatementError = "Invalid object name.";
+
+  // What RaiseOn makes a statement throw: an error that is not the database's.
+  struct Raised {};
 
   FakeDatabase() : state_(std::make_shared<State>()) {}
 
@@ -53,6 +65,10 @@ class FakeDatabase : public IDatabase {
   void RefuseOn(const std::string& connectionString, const std::string& sql, std::string error = kStatementError) {
     state_->scripts[{connectionString, sql}] = Script{{}, std::move(error)};
   }
+  void DelayConnection(const std::string& connectionString, int milliseconds) {
+    state_->delays[connectionString] = milliseconds;
+  }
+  void RaiseOn(const std::string& connectionString) { state_->raising.push_back(connectionString); }
 
   // --- Records ---
   const std::vector<std::string>& connectionStrings() const { return state_->connectionStrings; }
@@ -62,6 +78,7 @@ class FakeDatabase : public IDatabase {
   int OpenQueries() const { return state_->openQueries; }
   int LiveConnections() const { return state_->liveConnections; }
   int LiveQueries() const { return state_->liveQueries; }
+  int PeakBusyConnections() const { return state_->peakBusy; }
   // True when nothing is open and every connection and query object has been released.
   bool AllReleased() const {
     return OpenConnections() == 0 && OpenQueries() == 0 && LiveConnections() == 0 && LiveQueries() == 0;
@@ -84,6 +101,11 @@ class FakeDatabase : public IDatabase {
     std::map<std::string, std::string> refusedConnections;
     std::optional<std::string> refuseAll;
     std::map<std::pair<std::string, std::string>, Script> scripts;  // (connection string or "", sql)
+    std::map<std::string, int> delays;
+    std::vector<std::string> raising;
+    std::mutex mutex;
+    int busy = 0;
+    int peakBusy = 0;
     std::vector<std::string> connectionStrings;
     std::vector<std::string> statements;
     std::vector<std::string> log;
@@ -115,15 +137,20 @@ class FakeDatabase : public IDatabase {
   class Query : public IQuery {
    public:
     Query(std::shared_ptr<State> state, std::shared_ptr<Link> link) : state_(std::move(state)), link_(std::move(link)) {
+      std::lock_guard<std::mutex> lock(state_->mutex);
       ++state_->liveQueries;
     }
     ~Query() override {
       Close();
+      std::lock_guard<std::mutex> lock(state_->mutex);
       --state_->liveQueries;
     }
 
     void Open(const std::string& sql) override {
       Close();
+      std::lock_guard<std::mutex> lock(state_->mutex);
+      if (std::find(state_->raising.begin(), state_->raising.end(), link_->connectionString) != state_->raising.end())
+        throw Raised{};
       state_->statements.push_back(sql);
       const Script* script = Run(sql, "open");
       rows_ = script ? script->rows : Rows{};
@@ -134,12 +161,14 @@ class FakeDatabase : public IDatabase {
       state_->log.push_back("open " + sql);
     }
     void Execute(const std::string& sql) override {
+      std::lock_guard<std::mutex> lock(state_->mutex);
       state_->statements.push_back(sql);
       Run(sql, "execute");
       state_->log.push_back("execute " + sql);
     }
     void Close() override {
       if (!open_) return;
+      std::lock_guard<std::mutex> lock(state_->mutex);
       open_ = false;
       rows_.clear();
       --state_->openQueries;
@@ -195,21 +224,33 @@ class FakeDatabase : public IDatabase {
   class Connection : public IConnection {
    public:
     explicit Connection(std::shared_ptr<State> state) : state_(std::move(state)), link_(std::make_shared<Link>()) {
+      std::lock_guard<std::mutex> lock(state_->mutex);
       ++state_->liveConnections;
     }
     ~Connection() override {
       Close();
+      std::lock_guard<std::mutex> lock(state_->mutex);
       --state_->liveConnections;
     }
 
     void Open(const std::string& connectionString) override {
       Close();
+      int delay = 0;
+      {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        ++state_->busy;
+        state_->peakBusy = std::max(state_->peakBusy, state_->busy);
+        if (auto it = state_->delays.find(connectionString); it != state_->delays.end()) delay = it->second;
+      }
+      if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+      std::lock_guard<std::mutex> lock(state_->mutex);
       link_->connectionString = connectionString;
       state_->connectionStrings.push_back(connectionString);
       std::optional<std::string> refusal = state_->refuseAll;
       if (auto it = state_->refusedConnections.find(connectionString); it != state_->refusedConnections.end())
         refusal = it->second;
       if (refusal) {
+        --state_->busy;
         state_->log.push_back("connect refused " + connectionString);
         throw DatabaseError(*refusal);
       }
@@ -218,8 +259,10 @@ class FakeDatabase : public IDatabase {
       state_->log.push_back("connect " + connectionString);
     }
     void Close() override {
+      std::lock_guard<std::mutex> lock(state_->mutex);
       if (!link_->open) return;
       link_->open = false;
+      --state_->busy;
       --state_->openConnections;
       state_->log.push_back("disconnect " + link_->connectionString);
     }

@@ -1,0 +1,126 @@
+#include "links/LinkHistory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace teshmar {
+
+namespace {
+
+constexpr const char* kBom = "\xEF\xBB\xBF";
+constexpr size_t kFieldCount = 5;
+// Enough to see the whole of any line this history writes.
+constexpr size_t kTailBytes = 64 * 1024;
+constexpr const char* kCutLineNote = "（此行不完整）";
+
+const std::vector<std::string>& Heading() {
+  static const std::vector<std::string> heading{"时间", "序号", "客户名称", "状态", "错误信息"};
+  return heading;
+}
+
+}  // namespace
+
+std::string FormatHistoryTime(int year, int month, int day, int hour, int minute, int second, int offsetMinutes) {
+  const char sign = offsetMinutes < 0 ? '-' : '+';
+  const int offset = std::abs(offsetMinutes);
+  char text[48];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", year, month, day, hour, minute, second,
+                sign, offset / 60, offset % 60);
+  return text;
+}
+
+std::string CsvLine(const std::vector<std::string>& fields) {
+  std::string line;
+  for (size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) line += ',';
+    line += '"';
+    for (char c : fields[i]) {
+      if (c == '"') line += '"';
+      line += c == '\r' || c == '\n' ? ' ' : c;  // one record, one line
+    }
+    line += '"';
+  }
+  return line + "\r\n";
+}
+
+std::vector<std::vector<std::string>> ReadHistoryRecords(const std::string& bytes) {
+  std::vector<std::vector<std::string>> records;
+  size_t at = bytes.compare(0, 3, kBom) == 0 ? 3 : 0;
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  while (at < bytes.size()) {
+    const char c = bytes[at++];
+    if (quoted) {
+      if (c != '"') {
+        field += c;
+      } else if (at < bytes.size() && bytes[at] == '"') {
+        field += '"';
+        ++at;
+      } else {
+        quoted = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      quoted = true;
+    } else if (c == ',') {
+      fields.push_back(std::move(field));
+      field.clear();
+    } else if (c == '\n') {
+      if (!field.empty() && field.back() == '\r') field.pop_back();
+      fields.push_back(std::move(field));
+      field.clear();
+      if (fields.size() == kFieldCount && fields != Heading()) records.push_back(fields);
+      fields.clear();
+    } else {
+      field += c;
+    }
+  }
+  // Whatever follows the last line end is a line cut off: not a record.
+  return records;
+}
+
+void LinkHistory::NoteStart() { Write({clock_.Now(), "", "", kStarted, ""}); }
+
+void LinkHistory::NoteEnd() { Write({clock_.Now(), "", "", kEnded, ""}); }
+
+void LinkHistory::NoteState(int entryNo, const std::string& customerName, bool connected, const std::string& error) {
+  auto known = last_.find(entryNo);
+  if (known != last_.end() && known->second == connected) return;
+  if (Write({clock_.Now(), std::to_string(entryNo), customerName, connected ? "连接" : "断开", error}))
+    last_[entryNo] = connected;
+}
+
+bool LinkHistory::Write(const std::vector<std::string>& fields) {
+  try {
+    const std::string line = CsvLine(fields);
+    uint64_t size = 0;
+    std::string tail;
+    if (!file_.Inspect(size, tail, kTailBytes)) return false;  // held by another program for now
+    if (size > 0 && size + line.size() > kLimit && file_.Rotate()) {
+      size = 0;
+      tail.clear();
+    }
+    std::string bytes;
+    if (size == 0) {
+      bytes = kBom + CsvLine(Heading());
+    } else if (!tail.empty() && tail.back() == '\r') {
+      bytes += '\n';  // cut between the two bytes of a line end: the line itself is whole
+    } else if (!tail.empty() && tail.back() != '\n') {
+      // A line cut off by a crash. Closing an open quote keeps it from swallowing the next line,
+      // and the fields added give it more than a record's five, so readers pass over it.
+      const size_t lineStart = tail.find_last_of('\n');
+      const std::string cut = lineStart == std::string::npos ? tail : tail.substr(lineStart + 1);
+      if (std::count(cut.begin(), cut.end(), '"') % 2 != 0) bytes += '"';
+      bytes += ",\"" + std::string(kCutLineNote) + "\",\"\",\"\",\"\",\"\"\r\n";
+    }
+    bytes += line;
+    return file_.Append(bytes);
+  } catch (...) {
+    return false;  // the history never disturbs the console
+  }
+}
+
+}  // namespace teshmar

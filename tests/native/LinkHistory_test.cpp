@@ -1,0 +1,222 @@
+#include "links/LinkHistory.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace teshmar {
+namespace {
+
+namespace fs = std::filesystem;
+using Record = std::vector<std::string>;
+
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kHeading = "\"时间\",\"序号\",\"客户名称\",\"状态\",\"错误信息\"\r\n";
+
+// A history file in memory that can also refuse, be unreadable or raise.
+class MemoryHistoryFile : public IHistoryFile {
+ public:
+  bool Inspect(uint64_t& size, std::string& tail, size_t tailBytes) override {
+    if (raise) throw std::runtime_error("raised");
+    if (!readable) return false;
+    size = bytes.size();
+    tail = bytes.substr(bytes.size() - std::min(bytes.size(), tailBytes));
+    return true;
+  }
+  bool Append(const std::string& more) override {
+    if (raise) throw std::runtime_error("raised");
+    if (!writable) return false;
+    bytes += more;
+    return true;
+  }
+  bool Rotate() override {
+    ++rotations;
+    if (!writable) return false;
+    older = bytes;
+    bytes.clear();
+    return true;
+  }
+  std::string bytes;
+  std::string older;
+  int rotations = 0;
+  bool readable = true;
+  bool writable = true;
+  bool raise = false;
+};
+
+class StepClock : public IHistoryClock {
+ public:
+  std::string Now() override { return FormatHistoryTime(2026, 3, 1, 3, 20, seconds++ % 60, 480); }
+  int seconds = 0;
+};
+
+TEST(LinkHistoryTest, TimeWithSecondsAndOffset) {
+  EXPECT_EQ(FormatHistoryTime(2026, 3, 1, 3, 20, 5, 480), "2026-03-01T03:20:05+08:00");
+  EXPECT_EQ(FormatHistoryTime(2026, 12, 31, 23, 59, 59, -210), "2026-12-31T23:59:59-03:30");
+  EXPECT_EQ(FormatHistoryTime(2027, 1, 9, 0, 0, 0, 0), "2027-01-09T00:00:00+00:00");
+}
+
+TEST(LinkHistoryTest, FieldsQuotedAndOneLinePerRecord) {
+  EXPECT_EQ(CsvLine({"a", "", "东城 \"旗舰\", 店", "x\r\ny"}), "\"a\",\"\",\"东城 \"\"旗舰\"\", 店\",\"x  y\"\r\n");
+  const std::string bytes = kBom + kHeading + CsvLine({"t", "1", "东城 \"旗舰\", 店", "断开", "e,1"});
+  EXPECT_EQ(ReadHistoryRecords(bytes), (std::vector<Record>{{"t", "1", "东城 \"旗舰\", 店", "断开", "e,1"}}));
+}
+
+TEST(LinkHistoryTest, StartChangesAndEnd) {
+  MemoryHistoryFile file;
+  StepClock clock;
+  LinkHistory history(file, clock);
+  history.NoteStart();
+  history.NoteState(1, "店1", false, "注册项[1]连接数据库出错!");
+  history.NoteState(1, "店1", false, "注册项[1]连接数据库出错!");  // no change
+  history.NoteState(2, "店2", true, "");
+  history.NoteState(1, "店1", true, "");
+  history.NoteState(2, "店2", true, "");
+  history.NoteEnd();
+
+  EXPECT_EQ(file.bytes.rfind(kBom + kHeading, 0), 0u);  // once, at the start
+  EXPECT_EQ(file.bytes.find(kHeading, kBom.size() + 1), std::string::npos);
+  EXPECT_EQ(ReadHistoryRecords(file.bytes), (std::vector<Record>{
+                                                {"2026-03-01T03:20:00+08:00", "", "", "控制台启动", ""},
+                                                {"2026-03-01T03:20:01+08:00", "1", "店1", "断开", "注册项[1]连接数据库出错!"},
+                                                {"2026-03-01T03:20:02+08:00", "2", "店2", "连接", ""},
+                                                {"2026-03-01T03:20:03+08:00", "1", "店1", "连接", ""},
+                                                {"2026-03-01T03:20:04+08:00", "", "", "控制台退出", ""},
+                                            }));
+}
+
+TEST(LinkHistoryTest, RotatesPastTheLimit) {
+  MemoryHistoryFile file;
+  StepClock clock;
+  LinkHistory history(file, clock);
+  history.NoteStart();
+  const std::string line = CsvLine({"2026-03-01T03:20:00+08:00", "", "", "控制台启动", ""});
+  int writes = 1;
+  while (file.rotations == 0) {
+    history.NoteStart();
+    ++writes;
+    ASSERT_LE(file.bytes.size(), LinkHistory::kLimit);
+  }
+  // The file never passed the limit; the older one holds every line written before the new file.
+  EXPECT_LE(file.older.size(), LinkHistory::kLimit);
+  EXPECT_GT(file.older.size() + line.size(), LinkHistory::kLimit);
+  EXPECT_EQ(ReadHistoryRecords(file.older).size(), static_cast<size_t>(writes - 1));
+  EXPECT_EQ(file.bytes.rfind(kBom + kHeading, 0), 0u);
+  EXPECT_EQ(ReadHistoryRecords(file.bytes).size(), 1u);
+  EXPECT_EQ(file.bytes.size(), kBom.size() + kHeading.size() + line.size());
+
+  // A rotation that fails keeps the lines coming in the same file.
+  struct NoRotation : MemoryHistoryFile {
+    bool Rotate() override { return false; }
+  } full;
+  full.bytes = file.older;
+  LinkHistory later(full, clock);
+  later.NoteEnd();
+  EXPECT_EQ(ReadHistoryRecords(full.bytes).size(), static_cast<size_t>(writes));
+}
+
+TEST(LinkHistoryTest, AFileThatCannotBeUsedIsPassedOverQuietly) {
+  struct Case {
+    const char* name;
+    bool readable, writable, raise;
+  };
+  for (const Case& c : {Case{"unreadable", false, true, false}, Case{"read-only", true, false, false},
+                        Case{"raising", true, true, true}}) {
+    SCOPED_TRACE(c.name);
+    MemoryHistoryFile file;
+    file.readable = c.readable;
+    file.writable = c.writable;
+    file.raise = c.raise;
+    StepClock clock;
+    LinkHistory history(file, clock);
+    EXPECT_NO_THROW(history.NoteStart());
+    EXPECT_NO_THROW(history.NoteState(1, "店1", false, "x"));
+    EXPECT_NO_THROW(history.NoteEnd());
+    EXPECT_TRUE(file.bytes.empty());
+    // Usable again: the change that was not written is noted at the next check.
+    file.readable = file.writable = true;
+    file.raise = false;
+    history.NoteState(1, "店1", false, "x");
+    EXPECT_EQ(ReadHistoryRecords(file.bytes).size(), 1u);
+  }
+}
+
+TEST(LinkHistoryTest, ALineCutOffByACrashDamagesNothingElse) {
+  StepClock clock;
+  const std::string whole = kBom + kHeading + CsvLine({"2026-03-01T03:19:00+08:00", "1", "店1", "连接", ""});
+  const std::string last = CsvLine({"2026-03-01T03:19:30+08:00", "2", "东城 \"旗舰\" 店", "断开", "注册项[2]连接数据库出错!"});
+  for (size_t cut = 0; cut <= last.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    MemoryHistoryFile file;
+    file.bytes = whole + last.substr(0, cut);
+    LinkHistory history(file, clock);
+    history.NoteEnd();
+    EXPECT_EQ(file.bytes.rfind(whole + last.substr(0, cut), 0), 0u);  // nothing written before is touched
+    std::vector<Record> records = ReadHistoryRecords(file.bytes);
+    // Only a line that lost nothing but its line feed is still a record.
+    const bool lastKept = cut >= last.size() - 1;
+    ASSERT_EQ(records.size(), lastKept ? 3u : 2u);
+    EXPECT_EQ(records.front()[3], "连接");
+    if (lastKept) EXPECT_EQ(records[1][2], "东城 \"旗舰\" 店");
+    EXPECT_EQ(records.back()[3], "控制台退出");
+    // A reader ignores the cut line at the end of the file as well.
+    EXPECT_EQ(ReadHistoryRecords(whole + last.substr(0, cut)).size(), cut == last.size() ? 2u : 1u);
+  }
+}
+
+// The real file beside the program, in a folder of its own.
+class HistoryFileTest : public ::testing::Test {
+ protected:
+  HistoryFileTest() {
+    dir_ = fs::temp_directory_path() / ("link_history_test_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  ~HistoryFileTest() override { fs::remove_all(dir_); }
+  static std::string Contents(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+  fs::path dir_;
+};
+
+TEST_F(HistoryFileTest, AppendsAndRotatesOnDisk) {
+  const std::string path = PlatformHistoryFile::PathBesideProgram((dir_ / "Teshmar.exe").string());
+  EXPECT_EQ(path, (dir_ / "LinkHistory.csv").string());
+  PlatformHistoryFile file(path);
+  EXPECT_EQ(file.OlderPath(), (dir_ / "LinkHistory.1.csv").string());
+  PlatformHistoryClock clock;
+  LinkHistory history(file, clock);
+  history.NoteStart();
+  history.NoteState(3, "店3", false, "注册项[3]连接数据库出错!");
+  std::vector<Record> records = ReadHistoryRecords(Contents(path));
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1], (Record{records[1][0], "3", "店3", "断开", "注册项[3]连接数据库出错!"}));
+  EXPECT_EQ(records[0][0].size(), std::string("2026-03-01T03:20:05+08:00").size());
+
+  { std::ofstream(dir_ / "LinkHistory.1.csv") << "older"; }
+  ASSERT_TRUE(file.Rotate());
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(ReadHistoryRecords(Contents(dir_ / "LinkHistory.1.csv")).size(), 2u);  // the older one replaced
+  history.NoteEnd();
+  EXPECT_EQ(Contents(path).rfind(kBom + kHeading, 0), 0u);
+}
+
+TEST_F(HistoryFileTest, AFolderInTheFilesPlaceIsPassedOver) {
+  fs::create_directories(dir_ / "LinkHistory.csv");  // cannot be opened as a file at all
+  PlatformHistoryFile file((dir_ / "LinkHistory.csv").string());
+  PlatformHistoryClock clock;
+  LinkHistory history(file, clock);
+  EXPECT_NO_THROW(history.NoteStart());
+  EXPECT_NO_THROW(history.NoteState(1, "店1", true, ""));
+  EXPECT_TRUE(fs::is_directory(dir_ / "LinkHistory.csv"));
+}
+
+}  // namespace
+}  // namespace teshmar
