@@ -7,87 +7,15 @@
 #include <vector>
 
 #include "customer/ModeInfoForm.h"
-#include "e2e/ConsoleFixture.h"
-#include "win/Wide.h"
+#include "e2e/GridConsoleFixture.h"
 
 namespace teshmar::e2e {
 namespace {
 
-using namespace driver;
-
-constexpr int kRgInfoId = 1005;
-constexpr int kMsgEdId = 100;
-constexpr int kHeadingHeight = 30;
-constexpr int kFirstRowHeight = 29;
-
-// Entries.ini and Quorvan.ini are code page 936 files.
-std::string Cp936(const std::string& utf8) {
-  const std::wstring wide = win::Widen(utf8);
-  int size = WideCharToMultiByte(936, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(936, 0, wide.c_str(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-std::string EntriesFile(const std::vector<std::array<std::string, 3>>& entries) {
-  std::string text = "[Entries]\r\nCount=" + std::to_string(entries.size()) + "\r\n";
-  for (size_t i = 0; i < entries.size(); ++i) {
-    text += "[Entry" + std::to_string(i + 1) + "]\r\nName=" + entries[i][0] + "\r\nAddr=" + entries[i][1] +
-            "\r\nKind=" + entries[i][2] + "\r\n";
-  }
-  return Cp936(text);
-}
-
-std::string LinkSection(int entryNo, const std::string& server, const std::string& database) {
-  return "[Item" + std::to_string(entryNo) + "]\r\nServername=" + server + "\r\nPort=1433\r\nDatabase=" + database +
-         "\r\nLogid=sa\r\nLogpass=pw\r\nConnType=1\r\n";
-}
-
-const std::string kHeadings = "序号\t客户名称\t客户地址\t连接数据库(名)\t连接状态\r\n";
-
-class CustomerTest : public ConsoleTest {
+class CustomerTest : public GridConsoleTest {
  protected:
-  HWND Grid(HWND main) { return FindControl(main, kRgInfoId); }
-
-  HWND WaitMessageWindow(const Process& console, DWORD timeoutMs = kWait) {
-    return WaitForWindow({"消息", "TFrmMsg", console.Id(), false}, timeoutMs);
-  }
-
   HWND WaitDialog(const Process& console, DWORD timeoutMs = kWait) {
     return WaitForWindow({"修改客户信息", "TModeInfoFrm", console.Id(), false}, timeoutMs);
-  }
-
-  Process StartScripted(const std::string& script) {
-    sandbox_.CopyIn(UnixToWinePath(TESHMAR_SCRIPTED_EXE), "TeshmarScripted.exe");
-    sandbox_.WriteFile("ScriptedDb.txt", script);
-    sandbox_.WriteFile("cwd\\keep", "");
-    return Launch({sandbox_.Path("TeshmarScripted.exe"), {}, sandbox_.Path("cwd"), SW_SHOWNORMAL});
-  }
-
-  static std::string CopiedRows(HWND grid) {
-    if (!SendWithTimeout(grid, WM_COPY)) return "<no answer>";
-    std::string text = "<empty>";
-    for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-      if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-        text = win::Narrow(chars);
-        GlobalUnlock(data);
-      }
-    }
-    CloseClipboard();
-    return text;
-  }
-
-  static void SelectFirstRow(HWND grid) {
-    const LPARAM at = MAKELPARAM(60, kHeadingHeight + kFirstRowHeight / 2);
-    Post(grid, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    Post(grid, WM_LBUTTONUP, 0, at);
-  }
-
-  static bool SetText(HWND control, const std::wstring& text) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                               &result) != 0;
   }
 };
 
@@ -157,7 +85,7 @@ TEST_F(CustomerTest, AnEditedCustomerIsStoredShownAndWrittenIntoBase) {
   ASSERT_TRUE(WaitForNoWindow({"修改客户信息", "TModeInfoFrm", console.Id(), false}, kWait));
 
   HWND grid = Grid(main);
-  SelectFirstRow(grid);
+  SelectRows(grid, 1, 1);
   EXPECT_TRUE(WaitUntil([&] {
     return CopiedRows(grid) == kHeadings + "1\tO'Brien 店\t广东省,东莞市,,人民路 'A' 座\tStore01\t连接\r\n";
   })) << CopiedRows(grid);
