@@ -266,17 +266,9 @@ LRESULT TModeInfoFrm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // IModeInfoView
 
-std::string TModeInfoFrm::Text(ModeInfoControl control) {
-  HWND child = Control(control);
-  const int length = GetWindowTextLengthW(child);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), length + 1)));
-  return win::Narrow(text);
-}
+std::string TModeInfoFrm::Text(ModeInfoControl control) { return win::WindowTextUtf8(Control(control)); }
 
-void TModeInfoFrm::SetText(ModeInfoControl control, const std::string& text) {
-  SetWindowTextW(Control(control), win::Widen(text).c_str());
-}
+void TModeInfoFrm::SetText(ModeInfoControl control, const std::string& text) { win::SetWindowTextUtf8(Control(control), text); }
 
 void TModeInfoFrm::ClearBox(ModeInfoControl control) {
   HWND box = Control(control);

@@ -300,17 +300,9 @@ LRESULT TFrmDBLink::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // IDBLinkView
 
-std::string TFrmDBLink::Text(DBLinkControl control) {
-  HWND child = Control(control);
-  const int length = GetWindowTextLengthW(child);
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(child, text.data(), length + 1)));
-  return win::Narrow(text);
-}
+std::string TFrmDBLink::Text(DBLinkControl control) { return win::WindowTextUtf8(Control(control)); }
 
-void TFrmDBLink::SetText(DBLinkControl control, const std::string& text) {
-  SetWindowTextW(Control(control), win::Widen(text).c_str());
-}
+void TFrmDBLink::SetText(DBLinkControl control, const std::string& text) { win::SetWindowTextUtf8(Control(control), text); }
 
 bool TFrmDBLink::Checked(DBLinkControl control) {
   return SendMessageW(Control(control), BM_GETCHECK, 0, 0) == BST_CHECKED;

@@ -22,4 +22,13 @@ std::string Narrow(std::wstring_view wide) {
   return out;
 }
 
+std::string WindowTextUtf8(HWND window) {
+  const int length = GetWindowTextLengthW(window);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), length + 1)));
+  return Narrow(text);
+}
+
+void SetWindowTextUtf8(HWND window, std::string_view text) { SetWindowTextW(window, Widen(text).c_str()); }
+
 }  // namespace teshmar::win
