@@ -38,6 +38,9 @@ inline Target LaunchTarget(const std::string& caption, std::vector<std::string> 
   q.includeHidden = true;
   t.window = WaitForWindow(q, kWaitMs);
   EXPECT_NE(t.window, nullptr) << "no window \"" << caption << "\"";
+  // The window is found while still hidden and without its children; the target is ready only
+  // once its message loop first waits.
+  WaitForInputIdle(t.process.Handle(), kWaitMs);
   return t;
 }
 

@@ -106,10 +106,16 @@ Process Launch(const LaunchOptions& options) {
     }
   }
   PROCESS_INFORMATION info{};
-  const BOOL started =
-      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, flags, nullptr,
-                     dir.empty() ? nullptr : dir.c_str(), &startup.StartupInfo, &info);
-  const DWORD error = GetLastError();
+  BOOL started = FALSE;
+  DWORD error = 0;
+  // Under load Wine now and then refuses a start with "internal error" (1359); a moment later it works.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, nul != INVALID_HANDLE_VALUE, flags,
+                             nullptr, dir.empty() ? nullptr : dir.c_str(), &startup.StartupInfo, &info);
+    error = GetLastError();
+    if (started || error != ERROR_INTERNAL_ERROR) break;
+    Sleep(200);
+  }
   if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
   if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
   SetLastError(error);
