@@ -105,6 +105,14 @@ class ConsoleTest : public ::testing::Test {
     return window && CountColour(screen, ScreenRect(window), RGB(0, 0, 0)) > 30;
   }
 
+  // A dialog with its controls drawn: some text, but no control still a black block, as Wine
+  // shows a child window on the screen before its first painting.
+  static bool DialogDrawn(const RgbImage& screen, HWND dialog) {
+    const RECT r = ScreenRect(dialog);
+    const int area = (r.right - r.left) * (r.bottom - r.top);
+    return HasText(screen, dialog) && CountColour(screen, r, RGB(0, 0, 0)) * 20 < area;
+  }
+
   // The main window's page as drawn: the page colour beside the button "关闭", the button's flat
   // frame and its face.
   static bool MainPageDrawn(const RgbImage& screen, HWND main) {

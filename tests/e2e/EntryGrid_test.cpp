@@ -35,7 +35,7 @@ TEST_F(EntryGridTest, FirstEntryWithoutALinkIsWarnedAndTheGridShowsTheList) {
   DoubleClickRow(grid, 1);
   HWND dialog = WaitForWindow({"数据库连接", "", console.Id(), false}, kWait);
   ASSERT_NE(dialog, nullptr);
-  Screenshot("grid-link-dialog.png");
+  ScreenshotWhenDrawn("grid-link-dialog.png", [&](const RgbImage& screen) { return DialogDrawn(screen, dialog); });
   ASSERT_TRUE(PressButton(dialog, "取 消"));
   EXPECT_TRUE(WaitForNoWindow({"数据库连接", "", console.Id(), false}, kWait));
   EXPECT_TRUE(console.Running());
@@ -177,6 +177,7 @@ TEST_F(EntryGridTest, ALinkFixedInTheDialogIsRecheckedIntoTheRow) {
 
   ASSERT_TRUE(SetText(FindControl(dialog, dblink_form::kCBServerIP), L"127.0.0.1"));
   ASSERT_TRUE(SetText(FindControl(dialog, dblink_form::kCBDateDB), L"Store02"));
+  ScreenshotWhenDrawn("grid-link-dialog-filled.png", [&](const RgbImage& screen) { return DialogDrawn(screen, dialog); });
   ASSERT_TRUE(PressButton(dialog, "保 存"));
   EXPECT_TRUE(WaitForNoWindow({"数据库连接", "TFrmDBLink", console.Id(), false}, kWait));
   SelectRows(grid, 2, 2);
