@@ -68,7 +68,7 @@ Function ${UN}RefuseWhileRunning
       ${EndIf}
     ${EndIf}
     ${If} $R9 = 1
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Teshmar 控制台正在运行。$\r$\n请先关闭控制台（在托盘图标上点右键，选“关闭”），再按“重试”。" /SD IDCANCEL IDRETRY retry
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Teshmar 控制台正在运行。$\r$\n请先关闭控制台（按窗口上的“关闭”，或在托盘图标上点右键选“关闭”），再按“重试”。" /SD IDCANCEL IDRETRY retry
       SetErrorLevel 3
       Quit
     ${EndIf}

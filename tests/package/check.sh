@@ -39,8 +39,20 @@ export WINEPREFIX="$work/prefix"
 export XDG_CACHE_HOME="$work/xdg-cache" XDG_CONFIG_HOME="$work/xdg-config" XDG_DATA_HOME="$work/xdg-data"
 # No Linux menu entries for the shortcuts the installer makes.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-[[ -n "${DISPLAY:-}" ]] || teshmar_start_xvfb
-trap teshmar_stop_wine_and_xvfb EXIT
+own_xvfb=
+if [[ -z "${DISPLAY:-}" ]]; then
+  teshmar_start_xvfb
+  own_xvfb=$TESHMAR_XVFB_PID
+fi
+# Ends this prefix's Wine and an Xvfb of our own; a prefix that passed is removed (it is large),
+# one that failed stays for a look.
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  [[ -z "$own_xvfb" ]] || kill "$own_xvfb" >/dev/null 2>&1 || true
+  ((failures)) || rm -rf "$work/prefix"
+}
+trap cleanup EXIT
 t=$(date +%s.%N)
 teshmar_wine_prefix
 echo "fresh Wine prefix made in $(seconds_since "$t") s"
