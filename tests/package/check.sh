@@ -80,6 +80,29 @@ close_console() {
   # One left running would stop every later step.
   [[ "$code" == 0 ]] || wine taskkill /f /pid "$pid" >/dev/null 2>&1 || true
 }
+# Pixels of one colour in a rectangle of a PNG: colour x y width height file.
+count_colour() {
+  convert "$6" -crop "${4}x${5}+${2}+${3}" +repage -fill black +opaque "$1" -fill white -opaque "$1" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+# Saves a screenshot once the console's main window shows as painted: mostly page colour, the
+# buttons' dark blue frames and the red hint above the grid.
+screenshot_painted() {  # screenshot_painted PID PNG
+  local hwnd rect x y w h page frame red
+  hwnd=$(run_driver wait-window --pid "$1" --class TMainForm --timeout 5000 | cut -f1) || return 1
+  rect=$(run_driver texts --hwnd "$hwnd" | head -n 1 | cut -f6)
+  IFS=',x' read -r x y w h <<<"$rect"
+  for _ in $(seq 10); do
+    run_driver screenshot --out "$(winepath -w "$2")" >/dev/null || return 1
+    page=$(count_colour '#F7F6F5' "$x" "$y" "$w" "$h" "$2")
+    frame=$(count_colour '#003C74' "$x" "$y" "$w" "$h" "$2")
+    red=$(count_colour '#E80000' "$x" "$y" "$w" "$h" "$2")
+    ((page > w * h / 4 && frame > 100 && red > 30)) && return 0
+    sleep 1
+  done
+  echo "window $rect: $page page, $frame frame, $red red pixels" >&2
+  return 1
+}
 wait_for_file() {  # wait_for_file PATH SECONDS
   local i
   for ((i = 0; i < $2 * 10; i++)); do
@@ -122,7 +145,7 @@ if wait_for_file "$portable/Quorvan.ini" 20 && grep -q 'version=140120' "$portab
 else
   fail "no Quorvan.ini beside the portable console"
 fi
-run_driver screenshot --out "$(winepath -w "$work/portable.png")" >/dev/null || true
+screenshot_painted "$console_pid" "$work/portable.png" && ok "the portable console painted its window" || fail "the portable console's window was not painted"
 close_console "$console_pid"
 
 echo "== the 64-bit installer"
@@ -164,6 +187,7 @@ exe_kb=$(( $(stat -c %s "$instdir/Teshmar.exe") / 1024 ))
 echo "== the installed console, and installer and uninstaller while it runs"
 start_console "$instdir/Teshmar.exe"
 wait_for_file "$instdir/Quorvan.ini" 20 && ok "the installed console wrote Quorvan.ini" || fail "no Quorvan.ini beside the installed console"
+screenshot_painted "$console_pid" "$work/installed.png" && ok "the installed console painted its window" || fail "the installed console's window was not painted"
 before=$(sha "$instdir/Teshmar.exe")
 code=0; wine "$setup64" /S || code=$?
 [[ "$code" != 0 ]] && ok "the installer refuses while the console runs (exit code $code)" || fail "the installer ran over a running console"
