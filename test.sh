@@ -13,4 +13,7 @@ echo "== native tests"
 ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 echo "== Windows tests under Wine"
 ctest --test-dir build/win64 --output-on-failure -j"$(nproc)"
+echo "== release packages, checked under Wine"
+scripts/package.sh
+tests/package/check.sh
 echo "Screenshots of the windows the tests opened: build/win64/screenshots/"

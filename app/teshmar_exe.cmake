@@ -15,6 +15,10 @@ if(WIN32)
     add_executable(${C_NAME} WIN32 ${CMAKE_SOURCE_DIR}/app/main.cpp ${C_FACTORY} ${CMAKE_SOURCE_DIR}/res/Teshmar.rc)
     target_include_directories(${C_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(${C_NAME} PRIVATE teshmar_console ${C_LIBS})
+    # The version resource takes its numbers from the generated header.
+    target_include_directories(${C_NAME} PRIVATE ${TESHMAR_GENERATED_DIR})
+    set_source_files_properties(${CMAKE_SOURCE_DIR}/res/Teshmar.rc PROPERTIES
+      OBJECT_DEPENDS ${TESHMAR_GENERATED_DIR}/TeshmarVersion.h)
     if(MINGW)
       target_link_options(${C_NAME} PRIVATE -municode -s)
     endif()
