@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 fonts-wine xvfb xauth fonts-wqy-zenhei imagemagick
+  wine wine64 fonts-wine xvfb xauth fonts-wqy-zenhei imagemagick python3
   unixodbc libsqliteodbc
   nsis unzip
 )

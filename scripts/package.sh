@@ -39,9 +39,8 @@ for arch in win64 win32; do
 
   zip_file="dist/Teshmar-$version-$arch.zip"
   rm -f "$zip_file"
-  # Under a UTF-8 locale the names are stored in UTF-8 with the zip's UTF-8 flag set, so the
-  # Chinese name reads right in Explorer (Info-ZIP's zip 3.0 leaves the flag unset).
-  (cd "$stage" && LC_ALL=C.UTF-8 cmake -E tar cf "$root/$zip_file" --format=zip -- Teshmar.exe Entries.ini 使用说明.txt)
+  # Names in code page 936 with their UTF-8 form beside them: Windows 7's Explorer reads them right.
+  TZ=UTC scripts/make-zip.py "$zip_file" "$stamp" "$stage/Teshmar.exe" "$stage/Entries.ini" "$stage/使用说明.txt"
 
   setup="dist/Teshmar-$version-$arch-setup.exe"
   rm -f "$setup"

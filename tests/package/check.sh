@@ -123,15 +123,30 @@ expect_eq "installer's product name" "$(probe "$setup64" ProductName)" "Teshmar"
 echo "== the zips"
 for z in "$zip64" "$zip32"; do
   expect_eq "$z holds" "$(unzip -Z1 "$z" | sort | tr '\n' ' ')" "Entries.ini Teshmar.exe 使用说明.txt "
-  # Every name that is not ASCII carries the UTF-8 flag (bit 11) in the central directory.
-  while IFS=: read -r offset _; do
-    flags=$(od -An -tu2 -j $((offset + 8)) -N2 "$z" | tr -d ' ')
-    length=$(od -An -tu2 -j $((offset + 28)) -N2 "$z" | tr -d ' ')
-    name=$(dd if="$z" bs=1 skip=$((offset + 46)) count="$length" status=none)
-    if LC_ALL=C grep -q '[^ -~]' <<<"$name"; then
-      if ((flags & 0x800)); then ok "$z: $name flagged UTF-8"; else fail "$z: $name without the UTF-8 flag"; fi
-    fi
-  done < <(LC_ALL=C grep -obUaP '\x50\x4b\x01\x02' "$z")
+  # Every name that is not ASCII is stored in code page 936 without the UTF-8 flag, and carries its
+  # UTF-8 form in a Unicode path field whose checksum matches the stored name.
+  while read -r verdict; do
+    case "$verdict" in ok:*) ok "$z: ${verdict#ok:}" ;; *) fail "$z: ${verdict#fail:}" ;; esac
+  done < <(python3 - "$z" <<'PY'
+import struct, sys, zipfile, zlib
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    for info in archive.infolist():
+        raw = info.orig_filename.encode("cp437") if not info.flag_bits & 0x800 else info.orig_filename.encode("utf-8")
+        if raw.isascii():
+            continue
+        fields, extra = {}, info.extra
+        while len(extra) >= 4:
+            tag, size = struct.unpack("<HH", extra[:4])
+            fields[tag] = extra[4:4 + size]
+            extra = extra[4 + size:]
+        unicode_path = fields.get(0x7075, b"")
+        good = (not info.flag_bits & 0x800 and len(unicode_path) > 5 and unicode_path[0] == 1
+                and struct.unpack("<I", unicode_path[1:5])[0] == zlib.crc32(raw))
+        name = unicode_path[5:].decode("utf-8", "replace")
+        print(("ok:" if good else "fail:") + f"{name} stored as code page 936 {raw.decode('cp936', 'replace')}"
+              + ("" if good else f" (flags {info.flag_bits:#x}, Unicode path field {unicode_path!r})"))
+PY
+)
 done
 portable="$work/portable"
 mkdir -p "$portable"
