@@ -1,13 +1,13 @@
 // The soak's in-process counts checked against objects made and freed here: each count must move
 // by exactly what was made, or a flat soak would prove nothing.
-#include <windows.h>
+#include "soak/ProcessObjects.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "soak/ProcessObjects.h"
 #include "support/ProcessFigures.h"
 
 namespace teshmar::soak {
@@ -80,12 +80,12 @@ TEST(ProcessObjects, GdiCountSeesAHandleReusedUnderANewGeneration) {
 
 TEST(ProcessObjects, WindowCountFollowsTopLevelChildAndMessageOnlyWindows) {
   // A thread's first window brings the thread's input method window, which goes with its last.
-  HWND anchor = CreateWindowExW(0, L"STATIC", L"anchor", WS_OVERLAPPEDWINDOW, 0, 0, 1, 1, nullptr, nullptr, nullptr,
-                                nullptr);
+  HWND anchor =
+      CreateWindowExW(0, L"STATIC", L"anchor", WS_OVERLAPPEDWINDOW, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(anchor, nullptr);
   const DWORD before = CountProcessWindows();
-  HWND top = CreateWindowExW(0, L"STATIC", L"top", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr,
-                             nullptr);
+  HWND top =
+      CreateWindowExW(0, L"STATIC", L"top", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(top, nullptr);
   HWND child = CreateWindowExW(0, L"BUTTON", L"a", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, top, nullptr, nullptr, nullptr);
   HWND grandChild =

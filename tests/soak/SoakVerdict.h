@@ -8,15 +8,15 @@
 namespace teshmar::soak {
 
 struct Sample {
-  double seconds = 0;          // since the soak began
-  long blinks = 0;             // Timer1 ticks
-  long refreshes = 0;          // Timer3 ticks
-  long warnings = 0;           // Timer4 ticks
-  long dialogs = 0;            // link and customer dialogs opened and cancelled
-  long long gdi = 0;           // GDI objects
-  long long user = 0;          // USER objects (windows and menus)
-  long long handles = 0;       // kernel handles
-  long long privateKiB = 0;    // private memory
+  double seconds = 0;        // since the soak began
+  long blinks = 0;           // Timer1 ticks
+  long refreshes = 0;        // Timer3 ticks
+  long warnings = 0;         // Timer4 ticks
+  long dialogs = 0;          // link and customer dialogs opened and cancelled
+  long long gdi = 0;         // GDI objects
+  long long user = 0;        // USER objects (windows and menus)
+  long long handles = 0;     // kernel handles
+  long long privateKiB = 0;  // private memory
 };
 
 // How much a figure may exceed its warm-up value at the end. A quarter of it, gained in each half
@@ -61,7 +61,8 @@ inline Flatness JudgeFlatness(const std::vector<Sample>& samples, const Toleranc
       return;
     }
     bool neverLower = true;
-    for (size_t i = result.warm; i < result.end; ++i) neverLower = neverLower && samples[i + 1].*figure >= samples[i].*figure;
+    for (size_t i = result.warm; i < result.end; ++i)
+      neverLower = neverLower && samples[i + 1].*figure >= samples[i].*figure;
     if (neverLower && middle - warm > allowed / 4 && end - middle > allowed / 4) {
       result.faults.push_back(std::string(name) + " grows steadily: " + std::to_string(warm) + ", " +
                               std::to_string(middle) + ", " + std::to_string(end) + " at warm-up, middle and end");

@@ -45,18 +45,29 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FlatnessTable,
     ::testing::Values(
         FlatCase{"Constant", &Sample::gdi, {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, nullptr},
-        FlatCase{"GrowthOnlyInTheWarmUp", &Sample::gdi, {60, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, nullptr},
+        FlatCase{
+            "GrowthOnlyInTheWarmUp", &Sample::gdi, {60, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100}, nullptr},
         FlatCase{"EndAtTheTolerance", &Sample::gdi, {90, 100, 100, 100, 104, 100, 100, 108, 104, 100, 108}, nullptr},
-        FlatCase{"EndPastTheTolerance", &Sample::gdi, {90, 100, 100, 100, 100, 100, 100, 100, 100, 100, 109},
+        FlatCase{"EndPastTheTolerance",
+                 &Sample::gdi,
+                 {90, 100, 100, 100, 100, 100, 100, 100, 100, 100, 109},
                  "GDI objects grew from 100 after the warm-up to 109"},
-        FlatCase{"ALeakOfUserObjects", &Sample::user, {40, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58}, "USER objects grew"},
-        FlatCase{"SlowSteadyGrowthUnderTheTolerance", &Sample::handles, {60, 60, 61, 62, 63, 63, 64, 65, 66, 66, 67},
+        FlatCase{
+            "ALeakOfUserObjects", &Sample::user, {40, 40, 42, 44, 46, 48, 50, 52, 54, 56, 58}, "USER objects grew"},
+        FlatCase{"SlowSteadyGrowthUnderTheTolerance",
+                 &Sample::handles,
+                 {60, 60, 61, 62, 63, 63, 64, 65, 66, 66, 67},
                  "kernel handles grows steadily: 60, 64, 67"},
-        FlatCase{"UpAndDownWithinTheTolerance", &Sample::handles, {60, 60, 63, 60, 64, 61, 63, 60, 64, 62, 63}, nullptr},
-        FlatCase{"MemoryNoiseWithinTheTolerance", &Sample::privateKiB,
-                 {15000, 20000, 21000, 20500, 22000, 21500, 22500, 22000, 23000, 22800, 23500}, nullptr},
-        FlatCase{"MemoryLeak", &Sample::privateKiB,
-                 {15000, 20000, 21000, 22000, 23000, 24000, 25000, 26000, 27000, 28000, 29000}, "private KiB grew"}),
+        FlatCase{
+            "UpAndDownWithinTheTolerance", &Sample::handles, {60, 60, 63, 60, 64, 61, 63, 60, 64, 62, 63}, nullptr},
+        FlatCase{"MemoryNoiseWithinTheTolerance",
+                 &Sample::privateKiB,
+                 {15000, 20000, 21000, 20500, 22000, 21500, 22500, 22000, 23000, 22800, 23500},
+                 nullptr},
+        FlatCase{"MemoryLeak",
+                 &Sample::privateKiB,
+                 {15000, 20000, 21000, 22000, 23000, 24000, 25000, 26000, 27000, 28000, 29000},
+                 "private KiB grew"}),
     [](const ::testing::TestParamInfo<FlatCase>& info) { return std::string(info.param.name); });
 
 TEST(Flatness, ComparesTheFirstSampleAfterATenthOfTheRunTheMiddleAndTheLast) {

@@ -39,7 +39,8 @@ if(WIN32)
     TESHMAR_SOAK_EXE="$<TARGET_FILE:TeshmarSoak>"
     TESHMAR_TIMER_HOOK="$<TARGET_FILE:teshmar_timer_hook>"
     TESHMAR_SOAK_PROBE="$<TARGET_FILE:teshmar_soak_probe>"
-    TESHMAR_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+    TESHMAR_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots"
+    TESHMAR_SOAK_TIMER_DIVISOR=${TESHMAR_SOAK_TIMER_DIVISOR})
   if(TESHMAR_TESTS_RUN)
     # One console per session: the named mutex "Teshmar".
     set_tests_properties(soak_e2e_test PROPERTIES RUN_SERIAL ON)
