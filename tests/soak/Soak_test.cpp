@@ -439,6 +439,13 @@ TEST_F(SoakTest, AWorkingDayLeavesTheConsolesObjectsAndMemoryFlat) {
     if (Idle() && TakeSample()) break;
     Sleep(5);
   }
+  // At the end of the day the grid still paints: entry 1's number, right of the digit, turns red.
+  if (alive) {
+    const POINT number = OnScreen(grid_, 35, e2e::RowMiddle(1) + 10);
+    ScreenshotWhenDrawn("soak-end-of-day.png", [&](const RgbImage& screen) {
+      return PixelAt(screen, number.x, number.y) == RGB(232, 0, 0);
+    });
+  }
   const DayCounts reached = Reached();
   const double wall = std::chrono::duration<double>(Clock::now() - wallBegun).count();
 
