@@ -219,8 +219,15 @@ void TMainForm::ShowGuestButton() {
   EnableWindow(btnGuest_, TRUE);
 }
 
+// The soak test's console (TeshmarSoak.exe) is compiled with a divisor that shortens every timer, so
+// a day of blinks, refreshes and warnings passes in minutes; every other build divides by 1.
+#ifndef TESHMAR_TIMER_DIVISOR
+#define TESHMAR_TIMER_DIVISOR 1
+#endif
+static_assert(TESHMAR_TIMER_DIVISOR >= 1);
+
 void TMainForm::StartTimer(int id, unsigned intervalMs) {
-  SetTimer(hwnd_, static_cast<UINT_PTR>(id), intervalMs, nullptr);
+  SetTimer(hwnd_, static_cast<UINT_PTR>(id), intervalMs / TESHMAR_TIMER_DIVISOR, nullptr);
   if (id == kTimer3) timer3Enabled_ = true;
 }
 
