@@ -61,9 +61,14 @@ std::string BuildBrowseConnString(const std::string& server, const std::string& 
          "Workstation ID=QUELM;Use Encryption for Data=False;" + "Tag with column collation when possible=False";
 }
 
-std::string EntryConnString(IEntryLinks& links, int entryNo) {
-  LinkSettings link = links.ReadEntryLink(entryNo);
+std::string LinkConnString(const LinkSettings& link) {
   return BuildConnString(link.serverName, link.port, link.database, link.loginName, link.password, link.connType);
+}
+
+std::string EntryConnString(IEntryLinks& links, int entryNo) { return LinkConnString(links.ReadEntryLink(entryNo)); }
+
+std::string EntryConnString(const EntryLinksSnapshot& links, int entryNo) {
+  return LinkConnString(links.ReadEntryLink(entryNo));
 }
 
 }  // namespace teshmar

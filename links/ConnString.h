@@ -22,7 +22,11 @@ std::string BuildConnString(const std::string& server, const std::string& port, 
 std::string BuildBrowseConnString(const std::string& server, const std::string& port, const std::string& login,
                                   const std::string& password, int connType);
 
+// The catalog form of a link; empty when it is not a usable link.
+std::string LinkConnString(const LinkSettings& link);
+
 // The catalog form of an entry's stored link; empty when the entry has no usable link.
 std::string EntryConnString(IEntryLinks& links, int entryNo);
+std::string EntryConnString(const EntryLinksSnapshot& links, int entryNo);
 
 }  // namespace teshmar

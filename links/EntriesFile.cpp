@@ -1,10 +1,10 @@
 #include "links/EntriesFile.h"
 
 #include <exception>
-#include <map>
 
 #include "common/TextUtil.h"
 #include "links/IniDocument.h"
+#include "links/IniIndex.h"
 #include "links/SettingsFile.h"
 
 namespace teshmar {
@@ -17,26 +17,8 @@ constexpr const char* kName = "Name";
 constexpr const char* kAddr = "Addr";
 constexpr const char* kKind = "Kind";
 
-std::string Folded(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// Sections and keys under their folded names, first occurrence kept: a list of thousands of
-// entries is looked up once instead of scanning the file for every key.
-using Index = std::map<std::string, std::map<std::string, std::string>>;
-
-Index IndexOf(const IniDocument& doc) {
-  Index index;
-  for (const std::string& name : doc.SectionNames()) index.try_emplace(Folded(name));
-  for (const IniKey& k : doc.Keys()) index[Folded(k.section)].try_emplace(Folded(k.key), k.value);
-  return index;
-}
-
-std::string ValueOf(const std::map<std::string, std::string>& keys, const char* key) {
-  auto it = keys.find(Folded(key));
+std::string ValueOf(const IniIndex::Keys& keys, const char* key) {
+  auto it = keys.find(IniIndex::Folded(key));
   return it == keys.end() ? std::string() : it->second;
 }
 
@@ -66,11 +48,12 @@ EntryListRead EntriesFile::ReadEntries() {
   // A list that is not all text could hide an entry; better no list than a wrong one.
   if (auto line = doc.FirstUndecodableLine()) return fail("第" + std::to_string(*line) + "行不是有效的文本");
 
-  const Index index = IndexOf(doc);
-  auto list = index.find(Folded(kListSection));
-  if (list == index.end()) return fail("缺少[Entries]");
-  auto countText = list->second.find(Folded(kCount));
-  if (countText == list->second.end()) return fail("[Entries]中缺少Count");
+  // Looked up once, so that a list of thousands of entries is not scanned again for every key.
+  const IniIndex index(doc);
+  const IniIndex::Keys* list = index.Section(kListSection);
+  if (!list) return fail("缺少[Entries]");
+  auto countText = list->find(IniIndex::Folded(kCount));
+  if (countText == list->end()) return fail("[Entries]中缺少Count");
   auto count = ParseWholeNumber(countText->second);
   if (!count || *count < 0 || *count > kMaxCount) {
     return fail("Count的值“" + countText->second + "”不是0到" + std::to_string(kMaxCount) + "的整数");
@@ -79,10 +62,9 @@ EntryListRead EntriesFile::ReadEntries() {
   std::vector<Entry> entries;
   entries.reserve(static_cast<size_t>(*count));
   for (int k = 1; k <= *count; ++k) {
-    auto section = index.find(Folded(EntrySection(k)));
-    if (section == index.end()) return fail("缺少[" + EntrySection(k) + "]");
-    entries.push_back({std::to_string(k), ValueOf(section->second, kName), ValueOf(section->second, kAddr),
-                       ValueOf(section->second, kKind)});
+    const IniIndex::Keys* section = index.Section(EntrySection(k));
+    if (!section) return fail("缺少[" + EntrySection(k) + "]");
+    entries.push_back({std::to_string(k), ValueOf(*section, kName), ValueOf(*section, kAddr), ValueOf(*section, kKind)});
   }
   result.status = EntryListRead::Status::Ok;
   result.entries = std::move(entries);
@@ -90,9 +72,10 @@ EntryListRead EntriesFile::ReadEntries() {
   // The link of a number no longer in the list must not pass to a later entry of that number
   // (its customer records would go to another site's database). A settings file that refuses
   // the erase (read-only) must not stop the console from starting: the list stands, and the
-  // next complete read tries again.
+  // next complete read tries again. The erase reads the settings file anyway: the links it
+  // leaves serve the fill that follows, which need not read the file once more.
   try {
-    links_.EraseEntryLinksAbove(static_cast<int>(*count));
+    result.links = links_.EraseEntryLinksAbove(static_cast<int>(*count));
   } catch (const std::exception&) {
   }
   return result;

@@ -57,18 +57,31 @@ bool EntryGridLogic::ReadEntryList() {
     FailFill(read.error);
     return false;
   }
-  return TakeList(read.entries);
+  return TakeList(read);
 }
 
-bool EntryGridLogic::TakeList(const std::vector<Entry>& entries) {
+bool EntryGridLogic::TakeList(const EntryListRead& read) {
   entries_.clear();
-  for (const Entry& entry : entries) entries_.push_back({entry, false});
-  layout_ = LayoutOfEntries(entries);
+  entries_.reserve(read.entries.size());
+  for (const Entry& entry : read.entries) entries_.push_back({entry, false});
+  layout_ = LayoutOfEntries(read.entries);
+  if (read.links) return FillEntryRows(*read.links);
   return FillEntryRows();
 }
 
 bool EntryGridLogic::FillEntryRows() {
+  std::optional<EntryLinksSnapshot> links;
   try {
+    links = links_.ReadEveryEntryLink();
+  } catch (...) {
+    links = EntryLinksSnapshot();  // settings that cannot be read: no entry has a link
+  }
+  return FillEntryRows(*links);
+}
+
+bool EntryGridLogic::FillEntryRows(const EntryLinksSnapshot& links) {
+  try {
+    StringGrid::Batch batch(grid_);
     grid_.SetRowCount(EntryCount() + 1);
     for (int row = 1; row <= EntryCount(); ++row) {
       const Entry& entry = entries_[static_cast<size_t>(row - 1)].entry;
@@ -80,7 +93,7 @@ bool EntryGridLogic::FillEntryRows() {
       grid_.SetCell(kNumberCol, row, std::to_string(*number));
       grid_.SetCell(kNameCol, row, entry.name);
       grid_.SetCell(kAddrCol, row, entry.addr);
-      grid_.SetCell(kDatabaseCol, row, links_.ReadEntryDatabase(*number));
+      grid_.SetCell(kDatabaseCol, row, links.ReadEntryDatabase(*number));
       // The state cell keeps its word until the next ShowLinkStates.
     }
     return true;
@@ -104,23 +117,7 @@ DatabaseKind EntryGridLogic::KindOfEntry(int entryNo) const {
   return KindOfCode(EntryAt(entryNo).kind);
 }
 
-std::vector<LinkProbe> EntryGridLogic::ProbeEntries(const std::vector<int>& entryNos) {
-  struct Job {
-    int entryNo;
-    DatabaseKind kind;
-    std::string connectionString;
-  };
-  // The settings file is read here only: the workers touch nothing but their own connections.
-  std::vector<Job> jobs;
-  for (int entryNo : entryNos) {
-    Job job{entryNo, KindOfEntry(entryNo), {}};
-    try {
-      job.connectionString = EntryConnString(links_, entryNo);
-    } catch (...) {
-      // Settings that cannot be read count as no link.
-    }
-    jobs.push_back(std::move(job));
-  }
+std::vector<LinkProbe> EntryGridLogic::ProbeEntries(const std::vector<Job>& jobs) {
   std::vector<size_t> linked;
   for (size_t i = 0; i < jobs.size(); ++i)
     if (!jobs[i].connectionString.empty()) linked.push_back(i);
@@ -133,17 +130,36 @@ std::vector<LinkProbe> EntryGridLogic::ProbeEntries(const std::vector<int>& entr
   return probes;
 }
 
-void EntryGridLogic::NoteHistory(int entryNo, const LinkCheckResult& result) {
-  if (!history_ || entryNo < 1 || entryNo > EntryCount()) return;
+std::optional<LinkHistory::StateNote> EntryGridLogic::HistoryNote(int entryNo, const LinkCheckResult& result) const {
+  if (!history_ || entryNo < 1 || entryNo > EntryCount()) return std::nullopt;
   const EntryState& state = entries_[static_cast<size_t>(entryNo - 1)];
-  history_->NoteState(entryNo, state.entry.name, state.connected, result.ok ? std::string() : result.error);
+  return LinkHistory::StateNote{entryNo, state.entry.name, state.connected, result.ok ? std::string() : result.error};
 }
 
 void EntryGridLogic::RefreshEveryEntry(std::string& text) {
-  std::vector<int> entryNos;
-  for (int i = 1; i <= EntryCount(); ++i) entryNos.push_back(i);
-  const std::vector<LinkProbe> probes = ProbeEntries(entryNos);
-  // Boxes, states and lines in entry order, as when the checks ran one after the other.
+  // One reading of the settings file for every entry of the refresh.
+  std::vector<Job> jobs;
+  jobs.reserve(entries_.size());
+  {
+    std::optional<EntryLinksSnapshot> links;
+    try {
+      links = links_.ReadEveryEntryLink();
+    } catch (...) {
+      links = EntryLinksSnapshot();  // settings that cannot be read count as no link
+    }
+    for (int i = 1; i <= EntryCount(); ++i) {
+      Job job{i, KindOfEntry(i), {}};
+      try {
+        job.connectionString = EntryConnString(*links, i);
+      } catch (...) {
+      }
+      jobs.push_back(std::move(job));
+    }
+  }
+  const std::vector<LinkProbe> probes = ProbeEntries(jobs);
+  // Boxes, states and lines in entry order, as when the checks ran one after the other; the
+  // history takes the refresh's changes in one write.
+  std::vector<LinkHistory::StateNote> notes;
   for (int i = 1; i <= EntryCount(); ++i) {
     const LinkProbe& probe = probes[static_cast<size_t>(i - 1)];
     ShowPendingBoxes(probe.boxes, boxes_);
@@ -154,18 +170,25 @@ void EntryGridLogic::RefreshEveryEntry(std::string& text) {
       text += "\r\n" + result.error;
       entries_[static_cast<size_t>(i - 1)].connected = false;
     }
-    NoteHistory(i, result);
+    if (auto note = HistoryNote(i, result)) notes.push_back(std::move(*note));
   }
+  if (history_) history_->NoteStates(notes);
 }
 
 bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
-  const LinkProbe probe = std::move(ProbeEntries({entryNo}).front());
+  Job job{entryNo, KindOfEntry(entryNo), {}};
+  try {
+    job.connectionString = EntryConnString(links_, entryNo);
+  } catch (...) {
+    // Settings that cannot be read count as no link.
+  }
+  const LinkProbe probe = std::move(ProbeEntries({job}).front());
   ShowPendingBoxes(probe.boxes, boxes_);
   const LinkCheckResult& result = probe.result;
   const bool known = entryNo >= 1 && entryNo <= EntryCount();
   if (result.ok) {
     if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = true;
-    NoteHistory(entryNo, result);
+    if (auto note = HistoryNote(entryNo, result)) history_->NoteStates({*note});
     return true;
   }
   if (!result.error.empty()) {
@@ -173,7 +196,7 @@ bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
     // A link that just failed never shows as connected, as a full refresh would record it.
     if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = false;
   }
-  NoteHistory(entryNo, result);
+  if (auto note = HistoryNote(entryNo, result)) history_->NoteStates({*note});
   return false;
 }
 
@@ -198,6 +221,7 @@ bool EntryGridLogic::RefreshLinkStates(int entryNo, bool showProgress) {
 
 void EntryGridLogic::ShowLinkStates(int entryNo, int row) {
   if (entryNo == 0 && row == 0) {
+    StringGrid::Batch batch(grid_);
     for (int i = 1; i <= EntryCount(); ++i) grid_.SetCell(kStateCol, i, Connected(i) ? kConnected : kDisconnected);
     return;
   }
@@ -239,7 +263,7 @@ void EntryGridLogic::Timer3Timer() {
     EntryListRead read = list_.ReadEntries();
     // A list that cannot be read now keeps the previous one until the next tick.
     if (read.status == EntryListRead::Status::Unreadable) return;
-    if (!TakeList(read.entries)) return;
+    if (!TakeList(read)) return;
     if (host_.Timer3Enabled()) {
       RefreshLinkStates(0, false);
       ShowLinkStates(0, 0);

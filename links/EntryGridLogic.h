@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,7 @@ class EntryGridLogic {
   // Reads the list of entries, derives the layout and fills the rows. A list that cannot be read
   // takes the failure path of FillEntryRows; false then.
   bool ReadEntryList();
+  // Fills the rows from the settings file as it is now (one reading for all rows).
   bool FillEntryRows();
   bool RefreshLinkStates(int entryNo, bool showProgress);
   void ShowLinkStates(int entryNo, int row);
@@ -95,14 +97,22 @@ class EntryGridLogic {
     bool connected = false;
   };
 
-  // Takes a freshly read list: every entry not connected, the layout derived, the rows filled.
-  bool TakeList(const std::vector<Entry>& entries);
+  // Takes a freshly read list: every entry not connected, the layout derived, the rows filled
+  // from the links the read left, or from a reading of the settings file when it left none.
+  bool TakeList(const EntryListRead& read);
+  bool FillEntryRows(const EntryLinksSnapshot& links);
   void FailFill(const std::string& message);
   DatabaseKind KindOfEntry(int entryNo) const;
-  // The checks of the given entries, run by the runner; settings are read here, on this thread.
-  // An entry without a usable link, or whose check raised, is a silent failure.
-  std::vector<LinkProbe> ProbeEntries(const std::vector<int>& entryNos);
-  void NoteHistory(int entryNo, const LinkCheckResult& result);
+  struct Job {
+    int entryNo;
+    DatabaseKind kind;
+    std::string connectionString;  // empty: no usable link, nothing to check
+  };
+  // The checks of the given entries, run by the runner; their settings were read on this thread,
+  // the workers touch nothing but their own connections. An entry without a usable link, or
+  // whose check raised, is a silent failure.
+  std::vector<LinkProbe> ProbeEntries(const std::vector<Job>& jobs);
+  std::optional<LinkHistory::StateNote> HistoryNote(int entryNo, const LinkCheckResult& result) const;
   void RefreshEveryEntry(std::string& text);
   bool RefreshOneEntry(int entryNo, std::string& text);
 

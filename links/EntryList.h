@@ -1,6 +1,9 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "links/LinkSettings.h"
 
 namespace teshmar {
 
@@ -19,6 +22,8 @@ struct EntryListRead {
   Status status = Status::Missing;
   std::vector<Entry> entries;  // empty unless Ok
   std::string error;           // Unreadable: what the operator is told, naming the file and the fault
+  // Ok: every entry's link as the same read left the settings file, when it read it.
+  std::optional<EntryLinksSnapshot> links;
 };
 
 // The list of entries handed to the console. Every call reads (or writes) its file afresh.

@@ -324,4 +324,18 @@ void IniDocument::EraseSection(std::string_view section) {
   }
 }
 
+void IniDocument::EraseSectionsWhere(const std::function<bool(const std::string& name)>& erase) {
+  std::vector<Line> kept;
+  kept.reserve(lines_.size());
+  bool erasing = false;
+  for (Line& line : lines_) {
+    if (line.header) {
+      const auto name = line.text ? HeaderName(*line.text) : std::nullopt;
+      erasing = name && erase(*name);
+    }
+    if (!erasing) kept.push_back(std::move(line));
+  }
+  lines_ = std::move(kept);
+}
+
 }  // namespace teshmar

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,8 @@ class IniDocument {
 
   // Removes every section of that name with all its lines.
   void EraseSection(std::string_view section);
+  // Removes, in one pass, every section whose readable name the predicate holds for.
+  void EraseSectionsWhere(const std::function<bool(const std::string& name)>& erase);
 
  private:
   struct Line {

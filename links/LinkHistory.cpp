@@ -82,44 +82,89 @@ std::vector<std::vector<std::string>> ReadHistoryRecords(const std::string& byte
   return records;
 }
 
-void LinkHistory::NoteStart() { Write({clock_.Now(), "", "", kStarted, ""}); }
+void LinkHistory::NoteStart() { Write({{clock_.Now(), "", "", kStarted, ""}}); }
 
-void LinkHistory::NoteEnd() { Write({clock_.Now(), "", "", kEnded, ""}); }
+void LinkHistory::NoteEnd() { Write({{clock_.Now(), "", "", kEnded, ""}}); }
 
 void LinkHistory::NoteState(int entryNo, const std::string& customerName, bool connected, const std::string& error) {
-  auto known = last_.find(entryNo);
-  if (known != last_.end() && known->second == connected) return;
-  if (Write({clock_.Now(), std::to_string(entryNo), customerName, connected ? "连接" : "断开", error}))
-    last_[entryNo] = connected;
+  NoteStates({{entryNo, customerName, connected, error}});
 }
 
-bool LinkHistory::Write(const std::vector<std::string>& fields) {
+void LinkHistory::NoteStates(const std::vector<StateNote>& notes) {
+  std::vector<const StateNote*> changes;
+  for (const StateNote& note : notes) {
+    auto known = last_.find(note.entryNo);
+    if (known == last_.end() || known->second != note.connected) changes.push_back(&note);
+  }
+  if (changes.empty()) return;
+  std::vector<std::vector<std::string>> records;
+  records.reserve(changes.size());
+  const std::string now = clock_.Now();
+  for (const StateNote* note : changes) {
+    records.push_back({now, std::to_string(note->entryNo), note->customerName, note->connected ? "连接" : "断开",
+                       note->error});
+  }
+  const size_t written = Write(records);
+  for (size_t i = 0; i < written; ++i) last_[changes[i]->entryNo] = changes[i]->connected;
+}
+
+namespace {
+
+// What goes before the first line appended to a file of that size and tail: the byte-order mark
+// and the column line for a new file, or the end of a line cut off by a crash.
+std::string OpeningOf(uint64_t size, const std::string& tail) {
+  if (size == 0) return kBom + CsvLine(Heading());
+  if (!tail.empty() && tail.back() == '\r') return "\n";  // cut between the two bytes of a line end: the line is whole
+  if (tail.empty() || tail.back() == '\n') return {};
+  // A line cut off by a crash. Closing an open quote keeps it from swallowing the next line, and
+  // the fields added give it more than a record's five, so readers pass over it.
+  std::string bytes;
+  const size_t lineStart = tail.find_last_of('\n');
+  const std::string cut = lineStart == std::string::npos ? tail : tail.substr(lineStart + 1);
+  if (std::count(cut.begin(), cut.end(), '"') % 2 != 0) bytes += '"';
+  bytes += ",\"" + std::string(kCutLineNote) + "\",\"\",\"\",\"\",\"\"\r\n";
+  return bytes;
+}
+
+}  // namespace
+
+size_t LinkHistory::Write(const std::vector<std::vector<std::string>>& records) {
   try {
-    const std::string line = CsvLine(fields);
     uint64_t size = 0;
     std::string tail;
-    if (!file_.Inspect(size, tail, kTailBytes)) return false;  // held by another program for now
-    if (size > 0 && size + line.size() > kLimit && file_.Rotate()) {
-      size = 0;
-      tail.clear();
+    if (!file_.Inspect(size, tail, kTailBytes)) return 0;  // held by another program for now
+    std::string bytes;  // still to append to the file as it stands
+    size_t pending = 0;  // records in `bytes`
+    size_t written = 0;
+    bool begun = false;  // the file's end made ready for lines
+    for (const auto& fields : records) {
+      const std::string line = CsvLine(fields);
+      if (size + bytes.size() > 0 && size + bytes.size() + line.size() > kLimit) {
+        // The file is full: what is pending goes into it first, then it becomes the older one.
+        if (!bytes.empty()) {
+          if (!file_.Append(bytes)) return written;
+          size += bytes.size();
+          written += pending;
+          bytes.clear();
+          pending = 0;
+        }
+        if (file_.Rotate()) {
+          size = 0;
+          tail.clear();
+          begun = false;
+        }
+      }
+      if (!begun) {
+        bytes += OpeningOf(size, tail);
+        begun = true;
+      }
+      bytes += line;
+      ++pending;
     }
-    std::string bytes;
-    if (size == 0) {
-      bytes = kBom + CsvLine(Heading());
-    } else if (!tail.empty() && tail.back() == '\r') {
-      bytes += '\n';  // cut between the two bytes of a line end: the line itself is whole
-    } else if (!tail.empty() && tail.back() != '\n') {
-      // A line cut off by a crash. Closing an open quote keeps it from swallowing the next line,
-      // and the fields added give it more than a record's five, so readers pass over it.
-      const size_t lineStart = tail.find_last_of('\n');
-      const std::string cut = lineStart == std::string::npos ? tail : tail.substr(lineStart + 1);
-      if (std::count(cut.begin(), cut.end(), '"') % 2 != 0) bytes += '"';
-      bytes += ",\"" + std::string(kCutLineNote) + "\",\"\",\"\",\"\",\"\"\r\n";
-    }
-    bytes += line;
-    return file_.Append(bytes);
+    if (!bytes.empty() && file_.Append(bytes)) written += pending;
+    return written;
   } catch (...) {
-    return false;  // the history never disturbs the console
+    return 0;  // the history never disturbs the console
   }
 }
 

@@ -55,13 +55,23 @@ class LinkHistory {
 
   void NoteStart();
   void NoteEnd();
+  struct StateNote {
+    int entryNo = 0;
+    std::string customerName;
+    bool connected = false;
+    std::string error;
+  };
   // An entry's state after its check. A line only when it is the first state known for that
   // number or differs from the last one noted; a change that could not be written is tried again
   // at the next check.
   void NoteState(int entryNo, const std::string& customerName, bool connected, const std::string& error);
+  // The states of one refresh, in order, as NoteState would note them one by one, in one append
+  // flushed once (two when the file must begin anew on the way).
+  void NoteStates(const std::vector<StateNote>& notes);
 
  private:
-  bool Write(const std::vector<std::string>& fields);
+  // Appends the records; answers how many of them, from the first, reached the file.
+  size_t Write(const std::vector<std::vector<std::string>>& records);
 
   IHistoryFile& file_;
   IHistoryClock& clock_;

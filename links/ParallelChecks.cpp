@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace teshmar {
@@ -33,6 +34,20 @@ struct PlainCheckThreading::Impl {
 PlainCheckThreading::PlainCheckThreading() : impl_(new Impl) {}
 PlainCheckThreading::~PlainCheckThreading() { delete impl_; }
 
+void* PlainCheckThreading::StartThread(std::function<void()> body) {
+  try {
+    return new std::thread(std::move(body));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void PlainCheckThreading::JoinThread(void* thread) {
+  auto* running = static_cast<std::thread*>(thread);
+  running->join();
+  delete running;
+}
+
 void PlainCheckThreading::WaitUntil(const std::function<bool()>& finished) {
   std::unique_lock<std::mutex> lock(impl_->mutex);
   impl_->woken.wait(lock, finished);
@@ -58,14 +73,13 @@ void ThreadedCheckRunner::RunAll(size_t count, const std::function<void(size_t)>
     threading_.LeaveWorker();
   };
 
-  std::vector<std::thread> threads;
+  std::vector<void*> threads;
   const size_t wanted = std::min(count, maxAtOnce_);
+  threads.reserve(wanted);
   for (size_t t = 0; t < wanted; ++t) {
-    try {
-      threads.emplace_back(worker);
-    } catch (...) {
-      break;  // fewer threads than wanted: those that started take the rest
-    }
+    void* thread = threading_.StartThread(worker);
+    if (!thread) break;  // fewer threads than wanted: those that started take the rest
+    threads.push_back(thread);
   }
   if (threads.empty()) {
     // No thread at all could be started: the checks still run, one after the other.
@@ -73,7 +87,7 @@ void ThreadedCheckRunner::RunAll(size_t count, const std::function<void(size_t)>
     return;
   }
   threading_.WaitUntil([&] { return done.load() == count; });
-  for (std::thread& thread : threads) thread.join();
+  for (void* thread : threads) threading_.JoinThread(thread);
 }
 
 }  // namespace teshmar

@@ -3,12 +3,38 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <memory>
+#include <new>
+
 namespace teshmar {
 
 namespace {
 // Whether this worker's CoInitializeEx succeeded, so that only a successful one is undone.
 thread_local bool comEntered = false;
 }  // namespace
+
+namespace {
+DWORD WINAPI RunBody(void* parameter) {
+  std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(parameter));
+  (*body)();
+  return 0;
+}
+}  // namespace
+
+void* WinCheckThreading::StartThread(std::function<void()> body) {
+  auto* parameter = new (std::nothrow) std::function<void()>(std::move(body));
+  if (!parameter) return nullptr;
+  // Only reserved: the stack's pages are committed as a check touches them.
+  HANDLE thread = CreateThread(nullptr, ThreadedCheckRunner::kWorkerStackBytes, RunBody, parameter,
+                               STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (!thread) delete parameter;
+  return thread;
+}
+
+void WinCheckThreading::JoinThread(void* thread) {
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
 
 WinCheckThreading::WinCheckThreading() : woken_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
 

@@ -20,6 +20,8 @@ class WinCheckThreading : public ICheckThreading {
   WinCheckThreading(const WinCheckThreading&) = delete;
   WinCheckThreading& operator=(const WinCheckThreading&) = delete;
 
+  void* StartThread(std::function<void()> body) override;
+  void JoinThread(void* thread) override;
   void EnterWorker() override;
   void LeaveWorker() override;
   void WaitUntil(const std::function<bool()>& finished) override;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
+#include <optional>
 
 #include "common/TextUtil.h"
+#include "links/IniIndex.h"
 
 namespace teshmar {
 
@@ -14,6 +17,49 @@ constexpr const char* kDatabase = "Database";
 constexpr const char* kLogid = "Logid";
 constexpr const char* kLogpass = "Logpass";
 constexpr const char* kConnType = "ConnType";
+
+// One entry's link from its section's keys, each with its default; `get` answers a key's value.
+template <class Get>
+LinkSettings LinkFromSection(const Get& get) {
+  LinkSettings link;
+  auto read = [&](const char* key, std::string& field) {
+    if (auto value = get(key)) field = *value;
+  };
+  read(kServername, link.serverName);
+  read(kPort, link.port);
+  read(kDatabase, link.database);
+  read(kLogid, link.loginName);
+  read(kLogpass, link.password);
+  if (auto text = get(kConnType)) {
+    auto number = ParseWholeNumber(*text);
+    link.connType = number && *number >= std::numeric_limits<int>::min() && *number <= std::numeric_limits<int>::max()
+                        ? static_cast<int>(*number)
+                        : 1;
+  }
+  return link;
+}
+
+EntryLinksSnapshot SnapshotOf(const IniDocument& doc) {
+  auto index = std::make_shared<const IniIndex>(doc);
+  return EntryLinksSnapshot([index](int entryNo) {
+    const IniIndex::Keys* keys = index->Section(SettingsFile::EntrySection(entryNo));
+    if (!keys) return LinkSettings{};
+    return LinkFromSection([&](const char* key) -> std::optional<std::string> {
+      auto it = keys->find(IniIndex::Folded(key));
+      if (it == keys->end()) return std::nullopt;
+      return it->second;
+    });
+  });
+}
+
+// Whether a section name is one an entry's link is read from ("Item" and a number without leading
+// zeros), and which number.
+std::optional<long long> EntryNumberOfSection(const std::string& name) {
+  if (name.size() < 5 || name.size() > 4 + 9 || !EqualsIgnoreAsciiCase(name.substr(0, 4), "Item") || name[4] == '0')
+    return std::nullopt;
+  if (name.find_first_not_of("0123456789", 4) != std::string::npos) return std::nullopt;
+  return std::stoll(name.substr(4));
+}
 }  // namespace
 
 std::string SettingsFile::PathBesideProgram(const std::string& programPath) {
@@ -46,25 +92,12 @@ void SettingsFile::Update(const std::function<bool(IniDocument&)>& change) {
 void SettingsFile::FailWrite() const { throw SettingsWriteError("Unable to write to " + path_); }
 
 LinkSettings SettingsFile::ReadEntryLink(int entryNo) {
-  IniDocument doc = LoadForReading();
+  const IniDocument doc = LoadForReading();
   const std::string section = EntrySection(entryNo);
-  LinkSettings link;
-  auto read = [&](const char* key, std::string& field) {
-    if (auto value = doc.Get(section, key)) field = *value;
-  };
-  read(kServername, link.serverName);
-  read(kPort, link.port);
-  read(kDatabase, link.database);
-  read(kLogid, link.loginName);
-  read(kLogpass, link.password);
-  if (auto text = doc.Get(section, kConnType)) {
-    auto number = ParseWholeNumber(*text);
-    link.connType = number && *number >= std::numeric_limits<int>::min() && *number <= std::numeric_limits<int>::max()
-                        ? static_cast<int>(*number)
-                        : 1;
-  }
-  return link;
+  return LinkFromSection([&](const char* key) { return doc.Get(section, key); });
 }
+
+EntryLinksSnapshot SettingsFile::ReadEveryEntryLink() { return SnapshotOf(LoadForReading()); }
 
 std::string SettingsFile::ReadEntryDatabase(int entryNo) {
   return LoadForReading().Get(EntrySection(entryNo), kDatabase).value_or(std::string());
@@ -92,16 +125,17 @@ void SettingsFile::EraseEntryLink(int entryNo) {
   });
 }
 
-void SettingsFile::EraseEntryLinksAbove(int count) {
+EntryLinksSnapshot SettingsFile::EraseEntryLinksAbove(int count) {
+  EntryLinksSnapshot after;
   Update([&](IniDocument& doc) {
-    for (const std::string& name : doc.SectionNames()) {
-      // Only the sections an entry's link is read from: "Item" and its number without leading zeros.
-      if (name.size() < 5 || !EqualsIgnoreAsciiCase(name.substr(0, 4), "Item") || name[4] == '0') continue;
-      if (name.find_first_not_of("0123456789", 4) != std::string::npos || name.size() > 4 + 9) continue;
-      if (std::stoi(name.substr(4)) > count) doc.EraseSection(name);
-    }
+    doc.EraseSectionsWhere([&](const std::string& name) {
+      const auto number = EntryNumberOfSection(name);
+      return number && *number > count;
+    });
+    after = SnapshotOf(doc);
     return true;
   });
+  return after;
 }
 
 std::string SettingsFile::ReadProgramValue(const std::string& key) {

@@ -25,7 +25,8 @@ IniUpdate UpdateIniFile(IFileOps& ops, const std::string& path, const std::funct
 
 // The settings file "Quorvan.ini" beside the program: one section "Item<N>" per entry and the
 // program-wide section "Quorvan". Nothing is cached: every call reads the file afresh, so a hand
-// edit between two calls is seen by the next one. Every write replaces the whole file in one step.
+// edit between two calls is seen by the next one; a snapshot keeps one reading for the work that
+// asked for it. Every write replaces the whole file in one step.
 class SettingsFile : public IEntryLinks {
  public:
   static constexpr const char* kFileName = "Quorvan.ini";
@@ -42,9 +43,10 @@ class SettingsFile : public IEntryLinks {
 
   LinkSettings ReadEntryLink(int entryNo) override;
   std::string ReadEntryDatabase(int entryNo) override;
+  EntryLinksSnapshot ReadEveryEntryLink() override;
   void WriteEntryLink(int entryNo, const LinkSettings& link) override;
   void EraseEntryLink(int entryNo) override;
-  void EraseEntryLinksAbove(int count) override;
+  EntryLinksSnapshot EraseEntryLinksAbove(int count) override;
 
   std::string ReadProgramValue(const std::string& key);
   void WriteProgramValue(const std::string& key, const std::string& value);

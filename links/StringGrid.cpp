@@ -335,6 +335,10 @@ std::string StringGrid::ClipboardText() const {
 }
 
 void StringGrid::Changed() {
+  if (batchDepth_ > 0) {
+    changedInBatch_ = true;
+    return;
+  }
   if (onChanged) onChanged();
 }
 

@@ -113,6 +113,24 @@ class StringGrid {
   // Called after every change of cells, row count or selection, so the window repaints.
   std::function<void()> onChanged;
 
+  // Holds onChanged back while many cells change at once (a list of thousands of entries): one
+  // call at the end, if anything changed.
+  class Batch {
+   public:
+    explicit Batch(StringGrid& grid) : grid_(grid) { ++grid_.batchDepth_; }
+    ~Batch() {
+      if (--grid_.batchDepth_ == 0 && grid_.changedInBatch_) {
+        grid_.changedInBatch_ = false;
+        grid_.Changed();
+      }
+    }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    StringGrid& grid_;
+  };
+
  private:
   int EntryRows() const { return RowCount() - 1; }
   int ClampEntryRow(int row) const;
@@ -139,6 +157,8 @@ class StringGrid {
   Drag drag_ = Drag::None;
   int sizingCol_ = -1;
   int sizingOffset_ = 0;
+  int batchDepth_ = 0;
+  bool changedInBatch_ = false;
 };
 
 }  // namespace teshmar

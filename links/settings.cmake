@@ -1,6 +1,6 @@
 # The settings file and the list of entries beside the program: parser and writer of our own,
 # whole-file replacement.
-add_library(teshmar_settings STATIC IniDocument.cpp SettingsFile.cpp FileOps.cpp EntriesFile.cpp)
+add_library(teshmar_settings STATIC IniDocument.cpp IniIndex.cpp SettingsFile.cpp FileOps.cpp EntriesFile.cpp)
 if(WIN32)
   target_sources(teshmar_settings PRIVATE FileOpsWin.cpp)
   target_link_libraries(teshmar_settings PUBLIC teshmar_win)

@@ -9,10 +9,13 @@
 #include <stdexcept>
 
 #include "links/ConnString.h"
+#include "links/EntriesFile.h"
 #include "links/ParallelChecks.h"
+#include "links/SettingsFile.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"
+#include "support/MemoryFileOps.h"
 
 namespace teshmar {
 namespace {
@@ -489,8 +492,26 @@ RefreshSeen RunMix(const std::string& mix, const std::vector<int>& slow, int slo
   return seen;
 }
 
-TEST(ParallelRefreshTest, SameStatesTextAndBoxesAsOneByOne) {
+// What the operator must see of a refresh with the progress window, worked out from the mix alone.
+RefreshSeen ExpectedOf(const std::string& mix) {
   const std::string marker = MarkerQuery(DatabaseKind::Store);
+  RefreshSeen expected;
+  expected.log.push_back("progress 正在检查数据库连接，请稍候… 110 15786112");
+  std::string text;
+  for (size_t i = 0; i < mix.size(); ++i) {
+    const std::string entry = "注册项[" + std::to_string(i + 1) + "]";
+    const char outcome = mix[i];
+    if (outcome == 'R') expected.log.push_back("box 无法在ＳＱＬ服务器上查询数据？\r" + marker);
+    if (outcome == 'U') text += "\r\n" + entry + "连接数据库出错!";
+    if (outcome == 'W' || outcome == 'R') text += "\r\n" + entry + "连接数据库非正确的门店库!";
+    expected.states.push_back(outcome == 'P' || outcome == 'N' || outcome == 'X');  // silent failures keep "connected"
+  }
+  expected.log.push_back("hide progress");
+  expected.log.push_back("message " + text);
+  return expected;
+}
+
+TEST(ParallelRefreshTest, SameStatesTextAndBoxesAsOneByOne) {
   const std::vector<int> slow{2, 5, 9, 14, 20};
   const char* mixes[] = {
       "PUWNRPUWNRPUWNRPUWNR",  // every outcome, slow ones among each
@@ -505,42 +526,66 @@ TEST(ParallelRefreshTest, SameStatesTextAndBoxesAsOneByOne) {
     const RefreshSeen oneByOne = RunMix(mix, slow, 0, nullptr);
     const RefreshSeen sideBySide = RunMix(mix, slow, 2000, &runner);
     std::printf("[ figures ] mix %s: side by side %.2f s with five checks of 2 s\n", mix, sideBySide.seconds);
-
-    // What the operator must see, worked out from the mix alone.
-    std::vector<std::string> expected{"progress 正在检查数据库连接，请稍候… 110 15786112"};
-    std::string text;
-    std::vector<bool> states;
-    for (size_t i = 0; i < 20; ++i) {
-      const std::string entry = "注册项[" + std::to_string(i + 1) + "]";
-      const char outcome = mix[i];
-      if (outcome == 'R') expected.push_back("box 无法在ＳＱＬ服务器上查询数据？\r" + marker);
-      if (outcome == 'U') text += "\r\n" + entry + "连接数据库出错!";
-      if (outcome == 'W' || outcome == 'R') text += "\r\n" + entry + "连接数据库非正确的门店库!";
-      states.push_back(outcome == 'P' || outcome == 'N' || outcome == 'X');  // silent failures keep "connected"
-    }
-    expected.push_back("hide progress");
-    expected.push_back("message " + text);
-
-    EXPECT_EQ(sideBySide.log, expected);
-    EXPECT_EQ(sideBySide.states, states);
-    EXPECT_EQ(oneByOne.log, expected);
-    EXPECT_EQ(oneByOne.states, states);
+    const RefreshSeen expected = ExpectedOf(mix);
+    EXPECT_EQ(sideBySide.log, expected.log);
+    EXPECT_EQ(sideBySide.states, expected.states);
+    EXPECT_EQ(oneByOne.log, expected.log);
+    EXPECT_EQ(oneByOne.states, expected.states);
   }
 }
 
-TEST(ParallelRefreshTest, AtMostSixteenChecksAtOnce) {
+// A chain at night: a thousand sites, a quarter of them slow to answer.
+TEST(ParallelRefreshTest, AThousandEntriesWithAQuarterSlowAsOneByOne) {
+  std::vector<int> slow;
+  for (int i = 3; i <= 1000; i += 4) slow.push_back(i);
+  auto mixOf = [](const std::function<char(int)>& outcome) {
+    std::string mix;
+    for (int i = 1; i <= 1000; ++i) mix += outcome(i);
+    return mix;
+  };
+  unsigned seed = 17;
+  const std::string mixes[] = {
+      mixOf([](int) { return 'P'; }),                                      // every site answers
+      mixOf([](int i) { return i % 4 == 3 ? 'U' : 'P'; }),                 // the slow ones are closed
+      mixOf([](int i) { return "PUWNRX"[i % 6]; }),                         // every outcome among the slow
+      mixOf([&](int) { seed = seed * 1103515245u + 12345u; return "PPPPUUWNRX"[(seed >> 16) % 10]; }),
+  };
   PlainCheckThreading threading;
   ThreadedCheckRunner runner(threading);
-  RefreshWorld world(40);
-  world.logic.SetCheckRunner(runner);
-  ASSERT_TRUE(world.logic.ReadEntryList());
-  for (int i = 1; i <= 40; ++i) world.Script(i, i % 3 == 0 ? 'U' : 'P', 300);
-  world.logic.RefreshLinkStates(0, false);
-  EXPECT_LE(world.db.PeakBusyConnections(), 16);
-  EXPECT_GT(world.db.PeakBusyConnections(), 1);  // they did run side by side
-  EXPECT_EQ(world.db.connectionStrings().size(), 40u);
-  EXPECT_TRUE(NothingLeftOver(world.db));
-  for (int i = 1; i <= 40; ++i) EXPECT_EQ(world.logic.Connected(i), i % 3 != 0) << i;
+  for (const std::string& mix : mixes) {
+    SCOPED_TRACE(mix.substr(0, 24));
+    const RefreshSeen oneByOne = RunMix(mix, slow, 0, nullptr);
+    const RefreshSeen sideBySide = RunMix(mix, slow, 2000, &runner);
+    std::printf("[ figures ] 1000 entries, 250 of them taking 2 s: side by side %.2f s\n", sideBySide.seconds);
+    const RefreshSeen expected = ExpectedOf(mix);
+    EXPECT_EQ(sideBySide.log, expected.log);
+    EXPECT_EQ(sideBySide.states, expected.states);
+    EXPECT_EQ(oneByOne.log, expected.log);
+    EXPECT_EQ(oneByOne.states, expected.states);
+  }
+}
+
+TEST(ParallelRefreshTest, AtMostTheBoundAtOnce) {
+  struct Case {
+    size_t bound;
+    int peakAtLeast;
+  };
+  // The console's bound lets all forty wait together; a small one holds them to itself.
+  for (const Case& c : {Case{ThreadedCheckRunner::kMaxAtOnce, 17}, Case{8, 2}}) {
+    SCOPED_TRACE(c.bound);
+    PlainCheckThreading threading;
+    ThreadedCheckRunner runner(threading, c.bound);
+    RefreshWorld world(40);
+    world.logic.SetCheckRunner(runner);
+    ASSERT_TRUE(world.logic.ReadEntryList());
+    for (int i = 1; i <= 40; ++i) world.Script(i, i % 3 == 0 ? 'U' : 'P', 300);
+    world.logic.RefreshLinkStates(0, false);
+    EXPECT_LE(world.db.PeakBusyConnections(), static_cast<int>(std::min<size_t>(c.bound, 40)));
+    EXPECT_GE(world.db.PeakBusyConnections(), c.peakAtLeast);
+    EXPECT_EQ(world.db.connectionStrings().size(), 40u);
+    EXPECT_TRUE(NothingLeftOver(world.db));
+    for (int i = 1; i <= 40; ++i) EXPECT_EQ(world.logic.Connected(i), i % 3 != 0) << i;
+  }
 }
 
 TEST(ParallelRefreshTest, SingleRecheckRunsThroughTheRunnerToo) {
@@ -620,6 +665,98 @@ TEST(ParallelRefreshTest, HistoryNotesChangesOnly) {
                                                 {t, "1", "店1", "断开", "注册项[1]连接数据库出错!"},
                                                 {t, "2", "店2", "连接", ""},
                                             }));
+}
+
+// --- The files beside the program, read once per operation ---
+
+// The console's own files in memory, the list and the settings of n entries that all answer.
+struct FilesWorld {
+  static constexpr const char* kList = "C:\\T\\Entries.ini";
+  static constexpr const char* kSettings = "C:\\T\\Quorvan.ini";
+
+  explicit FilesWorld(int n) {
+    std::string list = "[Entries]\r\nCount=" + std::to_string(n) + "\r\n";
+    std::string links = "[Quorvan]\r\nversion=140120\r\n";
+    for (int i = 1; i <= n; ++i) {
+      list += "[Entry" + std::to_string(i) + "]\r\nName=Store" + std::to_string(i) + "\r\nKind=1\r\n";
+      links += Section(i, "Db" + std::to_string(i));
+      Answer(i, "Db" + std::to_string(i));
+    }
+    ops.files[kList] = list;
+    ops.files[kSettings] = links;
+  }
+  static std::string Section(int i, const std::string& database) {
+    return "[Item" + std::to_string(i) + "]\r\nServername=10.0." + std::to_string(i / 256) + "." +
+           std::to_string(i % 256) + "\r\nDatabase=" + database + "\r\nLogid=sa\r\nLogpass=pw\r\n";
+  }
+  void Answer(int i, const std::string& database) {
+    const std::string server = "10.0." + std::to_string(i / 256) + "." + std::to_string(i % 256);
+    db.AnswerOn(BuildConnString(server, "1433", database, "sa", "pw", 1), MarkerQuery(DatabaseKind::Store),
+                {{{"name", "Base"}}});
+  }
+  int ListReads() { return ops.readsOf[kList]; }
+  int SettingsReads() { return ops.readsOf[kSettings]; }
+
+  testing::MemoryFileOps ops;
+  SettingsFile settings{ops, kSettings};
+  EntriesFile entries{ops, kList, settings};
+  StringGrid grid{EntryGridLogic::kColCount};
+  FakeHost host;
+  FakeDatabase db;
+  FakeMessageBoxes boxes;
+  EntryGridLogic logic{grid, host, entries, settings, db, boxes};
+};
+
+TEST(FileReadsTest, OneReadOfEachFilePerFillAndPerRefresh) {
+  for (int n : {1, 5000}) {
+    SCOPED_TRACE(n);
+    FilesWorld world(n);
+    // The fill: the list once, the settings once (their erase above Count and the database column share it).
+    ASSERT_TRUE(world.logic.ReadEntryList());
+    EXPECT_EQ(world.ListReads(), 1);
+    EXPECT_EQ(world.SettingsReads(), 1);
+    EXPECT_EQ(world.grid.Cell(EntryGridLogic::kDatabaseCol, n), "Db" + std::to_string(n));
+    // The refresh: the settings once for every entry's link.
+    world.logic.RefreshLinkStates(0, false);
+    EXPECT_EQ(world.ListReads(), 1);
+    EXPECT_EQ(world.SettingsReads(), 2);
+    EXPECT_EQ(world.db.connectionStrings().size(), static_cast<size_t>(n));
+    EXPECT_TRUE(world.logic.Connected(1));
+    EXPECT_TRUE(world.logic.Connected(n));
+    // A periodic refresh is a fill and a refresh.
+    world.logic.Timer3Timer();
+    EXPECT_EQ(world.ListReads(), 2);
+    EXPECT_EQ(world.SettingsReads(), 4);
+    // The re-check after the link dialog reads the one entry's link, once.
+    world.logic.RefreshLinkStates(n, false);
+    EXPECT_EQ(world.SettingsReads(), 5);
+  }
+}
+
+TEST(FileReadsTest, AHandEditBetweenTwoRefreshesIsSeenByTheSecond) {
+  FilesWorld world(3);
+  ASSERT_TRUE(world.logic.ReadEntryList());
+  world.logic.RefreshLinkStates(0, false);
+  ASSERT_TRUE(world.logic.Connected(2));
+
+  // Entry 2 now points at a database its server does not have; entry 3 loses its link.
+  std::string& file = world.ops.files[FilesWorld::kSettings];
+  file.replace(file.find(FilesWorld::Section(2, "Db2")), FilesWorld::Section(2, "Db2").size(),
+               FilesWorld::Section(2, "Moved"));
+  file.erase(file.find(FilesWorld::Section(3, "Db3")));
+  world.db.ClearRecords();
+  world.host.log.clear();
+  world.logic.RefreshLinkStates(0, false);
+  EXPECT_EQ(world.db.connectionStrings().size(), 2u);
+  EXPECT_NE(world.db.connectionStrings()[1].find("Initial Catalog=Moved"), std::string::npos);
+  EXPECT_FALSE(world.logic.Connected(2));
+  EXPECT_TRUE(world.logic.Connected(3));  // no link now: a silent failure keeps the state
+  EXPECT_EQ(world.host.log, (std::vector<std::string>{"message \r\n注册项[2]连接数据库非正确的门店库!"}));
+
+  // And the next fill shows it.
+  world.logic.Timer3Timer();
+  EXPECT_EQ(world.grid.Cell(EntryGridLogic::kDatabaseCol, 2), "Moved");
+  EXPECT_EQ(world.grid.Cell(EntryGridLogic::kDatabaseCol, 3), "");
 }
 
 }  // namespace

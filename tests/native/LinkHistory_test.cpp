@@ -29,7 +29,8 @@ class MemoryHistoryFile : public IHistoryFile {
   }
   bool Append(const std::string& more) override {
     if (raise) throw std::runtime_error("raised");
-    if (!writable) return false;
+    ++appends;
+    if (!writable || (refuseAppend > 0 && appends == refuseAppend)) return false;
     bytes += more;
     return true;
   }
@@ -43,6 +44,8 @@ class MemoryHistoryFile : public IHistoryFile {
   std::string bytes;
   std::string older;
   int rotations = 0;
+  int appends = 0;
+  int refuseAppend = 0;  // the n-th append is refused
   bool readable = true;
   bool writable = true;
   bool raise = false;
@@ -166,6 +169,69 @@ TEST(LinkHistoryTest, ALineCutOffByACrashDamagesNothingElse) {
     // A reader ignores the cut line at the end of the file as well.
     EXPECT_EQ(ReadHistoryRecords(whole + last.substr(0, cut)).size(), cut == last.size() ? 2u : 1u);
   }
+}
+
+// A refresh's notes, as many as a chain has entries.
+std::vector<LinkHistory::StateNote> Notes(int from, int to, bool connected) {
+  std::vector<LinkHistory::StateNote> notes;
+  for (int i = from; i <= to; ++i)
+    notes.push_back({i, "店" + std::to_string(i), connected, connected ? "" : "注册项[" + std::to_string(i) + "]连接数据库出错!"});
+  return notes;
+}
+
+TEST(LinkHistoryTest, ARefreshIsOneAppendOfItsChangesOnly) {
+  MemoryHistoryFile file;
+  StepClock clock;
+  LinkHistory history(file, clock);
+  history.NoteStates(Notes(1, 5000, true));
+  EXPECT_EQ(file.appends, 1);
+  history.NoteStates(Notes(1, 5000, true));  // nothing changed: not even an append
+  EXPECT_EQ(file.appends, 1);
+  auto mixed = Notes(1, 5000, true);
+  for (int i : {7, 4000}) mixed[static_cast<size_t>(i - 1)] = Notes(i, i, false).front();
+  history.NoteStates(mixed);
+  EXPECT_EQ(file.appends, 2);
+  std::vector<Record> records = ReadHistoryRecords(file.bytes);
+  ASSERT_EQ(records.size(), 5002u);
+  EXPECT_EQ(records[4999], (Record{records[4999][0], "5000", "店5000", "连接", ""}));
+  EXPECT_EQ(records[5000], (Record{records[5000][0], "7", "店7", "断开", "注册项[7]连接数据库出错!"}));
+  EXPECT_EQ(records[5001][1], "4000");
+  EXPECT_EQ(file.bytes.find(kHeading, kBom.size() + 1), std::string::npos);  // one heading, at the start
+}
+
+TEST(LinkHistoryTest, ABatchEndsACutLineOnceAndRotatesWhereALineWouldPassTheLimit) {
+  MemoryHistoryFile file;
+  StepClock clock;
+  const std::string cut = CsvLine({"2026-03-01T03:19:00+08:00", "1", "店1", "连接", ""}).substr(0, 20);
+  file.bytes = kBom + kHeading + std::string(LinkHistory::kLimit - 3000, '#') + "\r\n" + cut;
+  LinkHistory history(file, clock);
+  history.NoteStates(Notes(1, 100, false));
+  // What fitted went into the old file, its cut line ended first; the rest into a new one.
+  EXPECT_EQ(file.rotations, 1);
+  EXPECT_EQ(file.appends, 2);
+  EXPECT_LE(file.older.size(), LinkHistory::kLimit);
+  EXPECT_EQ(file.older.find(cut + "\",\"（此行不完整）\""), kBom.size() + kHeading.size() + LinkHistory::kLimit - 3000 + 2);
+  const std::vector<Record> before = ReadHistoryRecords(file.older);
+  const std::vector<Record> after = ReadHistoryRecords(file.bytes);
+  ASSERT_FALSE(before.empty());
+  EXPECT_EQ(before.size() + after.size(), 100u);
+  EXPECT_EQ(before.back()[1], std::to_string(before.size()));
+  EXPECT_EQ(after.front()[1], std::to_string(before.size() + 1));
+  EXPECT_EQ(file.bytes.rfind(kBom + kHeading, 0), 0u);
+
+  // The second append refused: the lines it held are noted at the next check, the others not again.
+  MemoryHistoryFile again;
+  again.bytes = kBom + kHeading + std::string(LinkHistory::kLimit - 3000, '#') + "\r\n";
+  again.refuseAppend = 2;
+  LinkHistory retried(again, clock);
+  retried.NoteStates(Notes(1, 100, false));
+  const size_t first = ReadHistoryRecords(again.older).size();
+  EXPECT_TRUE(again.bytes.empty());
+  again.refuseAppend = 0;
+  retried.NoteStates(Notes(1, 100, false));
+  const std::vector<Record> rest = ReadHistoryRecords(again.bytes);
+  ASSERT_EQ(first + rest.size(), 100u);
+  EXPECT_EQ(rest.front()[1], std::to_string(first + 1));
 }
 
 // The real file beside the program, in a folder of its own.

@@ -10,6 +10,7 @@
 namespace teshmar {
 namespace {
 
+using namespace std::string_literals;
 using testing::MemoryFileOps;
 
 const std::string kPath = "C:\\Teshmar\\Quorvan.ini";
@@ -329,6 +330,55 @@ TEST_F(SettingsFileTest, EraseAboveRemovesTheLinksOfHigherNumbersInOneWrite) {
   Given("[Item5]\r\n");
   EXPECT_THROW(settings.EraseEntryLinksAbove(1), SettingsWriteError);
   EXPECT_EQ(File(), "[Item5]\r\n");
+}
+
+TEST_F(SettingsFileTest, ASnapshotReadsEveryEntryAsReadEntryLinkDoes) {
+  const std::string cp936Name = *Utf8ToCp936("[Item4]\r\nDatabase=东城店库\r\n");
+  const std::string files[] = {
+      "[Item1]\r\nDatabase=one\r\n[Item012]\r\nDatabase=padded\r\n[Item12]\r\nDatabase=twelve\r\n",
+      "; by hand\r\n[ item7 ]\r\n  SERVERNAME =   10.0.0.7  \r\nport=\t1500\r\nPort=1600\r\nLogid = sa = admin\r\n"
+      "[Item7]\r\nDatabase=never\r\n[ITEM3]\r\nConnType=abc\r\n[Item2]\r\nConnType=2\r\nLogpass='x y'\r\n"
+      "[Item5]\r\nConnType=3\r\nDatabase=\"Store05\"\r\n[Item0]\r\nDatabase=zero\r\n[Item-1]\r\nDatabase=minus\r\n",
+      cp936Name + "[Item\xff]\r\nDatabase=undecodable header\r\n[Item6]\r\nDatabase=\xff\xfe\r\nPort=99\r\n",
+      "\xFF\xFE[\0I\0t\0e\0m\0\x38\0]\0\r\0\n\0D\0a\0t\0a\0b\0a\0s\0e\0=\0U\0\r\0\n\0"s,
+  };
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    Given(file);
+    const int readsBefore = ops.reads;
+    const EntryLinksSnapshot snapshot = settings.ReadEveryEntryLink();
+    EXPECT_EQ(ops.reads, readsBefore + 1);
+    for (int entryNo = -1; entryNo <= 13; ++entryNo) {
+      EXPECT_EQ(snapshot.ReadEntryLink(entryNo), settings.ReadEntryLink(entryNo)) << entryNo;
+      EXPECT_EQ(snapshot.ReadEntryDatabase(entryNo), settings.ReadEntryDatabase(entryNo)) << entryNo;
+    }
+  }
+  EXPECT_EQ(settings.ReadEveryEntryLink().ReadEntryDatabase(8), "U");
+  // Made once, it stays as the file was: a later edit is for the next snapshot.
+  Given("[Item1]\r\nDatabase=before\r\n");
+  const EntryLinksSnapshot before = settings.ReadEveryEntryLink();
+  Given("[Item1]\r\nDatabase=after\r\n");
+  EXPECT_EQ(before.ReadEntryDatabase(1), "before");
+  EXPECT_EQ(settings.ReadEveryEntryLink().ReadEntryDatabase(1), "after");
+}
+
+TEST_F(SettingsFileTest, EraseAboveAnswersTheLinksAsItLeftThem) {
+  Given("[Item1]\r\nDatabase=a\r\n[Item3]\r\nDatabase=c\r\n[Item2]\r\nDatabase=b\r\n");
+  const EntryLinksSnapshot after = settings.EraseEntryLinksAbove(2);
+  EXPECT_EQ(ops.reads, 1);
+  EXPECT_EQ(after.ReadEntryDatabase(1), "a");
+  EXPECT_EQ(after.ReadEntryDatabase(2), "b");
+  EXPECT_EQ(after.ReadEntryDatabase(3), "");
+  // Nothing to erase: no write, and still the links as they are.
+  EXPECT_EQ(settings.EraseEntryLinksAbove(5).ReadEntryDatabase(2), "b");
+  EXPECT_EQ(ops.created.size(), 1u);
+
+  // Thousands of sections erased in one pass.
+  std::string many;
+  for (int i = 1; i <= 9999; ++i) many += "[Item" + std::to_string(i) + "]\r\nDatabase=d" + std::to_string(i) + "\r\n";
+  Given(many);
+  EXPECT_EQ(settings.EraseEntryLinksAbove(1).ReadEntryDatabase(1), "d1");
+  EXPECT_EQ(File(), "[Item1]\r\nDatabase=d1\r\n");
 }
 
 // A UTF-16 file with a stray byte at its end: lines added go before that byte, so they keep whole

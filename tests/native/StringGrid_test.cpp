@@ -91,6 +91,27 @@ TEST(StringGrid, EveryChangeIsReportedAndNothingElse) {
   }
 }
 
+TEST(StringGrid, ABatchReportsItsChangesOnceAtTheEnd) {
+  StringGrid grid(5);
+  int changes = 0;
+  grid.onChanged = [&] { ++changes; };
+  {
+    StringGrid::Batch batch(grid);
+    grid.SetRowCount(10000);
+    {
+      StringGrid::Batch inner(grid);
+      for (int row = 1; row < 10000; ++row) grid.SetCell(0, row, std::to_string(row));
+    }
+    EXPECT_EQ(changes, 0) << "an inner batch waits for the outer one";
+    EXPECT_EQ(grid.Cell(0, 9999), "9999");
+  }
+  EXPECT_EQ(changes, 1);
+  { StringGrid::Batch nothing(grid); grid.SetCell(0, 1, "1"); }
+  EXPECT_EQ(changes, 1) << "a batch that changed nothing says nothing";
+  grid.SetCell(0, 1, "x");
+  EXPECT_EQ(changes, 2) << "outside a batch every change is reported again";
+}
+
 TEST(StringGrid, CurrentRowFollowsTheRowCount) {
   StringGrid grid(5);
   EXPECT_EQ(grid.Row(), 0) << "no entry row";

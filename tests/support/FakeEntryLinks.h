@@ -17,13 +17,23 @@ class FakeEntryLinks : public IEntryLinks {
   std::string ReadEntryDatabase(int entryNo) override { return ReadEntryLink(entryNo).database; }
   void WriteEntryLink(int entryNo, const LinkSettings& link) override { links[entryNo] = link; }
   void EraseEntryLink(int entryNo) override { links.erase(entryNo); }
-  void EraseEntryLinksAbove(int count) override {
+  EntryLinksSnapshot ReadEveryEntryLink() override {
+    ++snapshots;
+    return EntryLinksSnapshot([copy = links](int entryNo) {
+      auto it = copy.find(entryNo);
+      return it == copy.end() ? LinkSettings{} : it->second;
+    });
+  }
+  EntryLinksSnapshot EraseEntryLinksAbove(int count) override {
     erasedAbove.push_back(count);
     links.erase(links.upper_bound(count), links.end());
+    --snapshots;  // the same reading: not counted as one more
+    return ReadEveryEntryLink();
   }
 
   std::map<int, LinkSettings> links;
   std::vector<int> erasedAbove;  // the count of every EraseEntryLinksAbove call
+  int snapshots = 0;             // ReadEveryEntryLink calls
 };
 
 }  // namespace teshmar::testing

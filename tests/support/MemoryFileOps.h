@@ -13,6 +13,7 @@ class MemoryFileOps : public IFileOps {
  public:
   FileRead Read(const std::string& path) override {
     ++reads;
+    ++readsOf[path];
     if (unreadable.count(path)) return {FileRead::Status::Unreadable, {}};
     auto it = files.find(path);
     if (it == files.end()) return {FileRead::Status::Missing, {}};
@@ -81,6 +82,7 @@ class MemoryFileOps : public IFileOps {
   int busyReplaces = 0;  // replacing steps answered "busy" before one goes through
   std::vector<int> pauses;
   int reads = 0;
+  std::map<std::string, int> readsOf;  // reads of each path
   std::vector<std::string> created;  // every new file a write asked for
   int replaces = 0;
   int inPlaceWrites = 0;
