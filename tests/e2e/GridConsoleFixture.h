@@ -122,6 +122,10 @@ class GridConsoleTest : public ConsoleTest {
   // What the grid puts on the clipboard for WM_COPY.
   static std::string CopiedRows(HWND grid) {
     if (!SendWithTimeout(grid, WM_COPY)) return "<no answer>";
+    return ClipboardText();
+  }
+
+  static std::string ClipboardText() {
     std::string text = "<empty>";
     for (int attempt = 0; attempt < 20 && !OpenClipboard(nullptr); ++attempt) Sleep(50);
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {

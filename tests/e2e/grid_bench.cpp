@@ -1,7 +1,7 @@
 // Entry grid figures under Wine, with the console built over the scripted database. Prints figures
 // only; it judges nothing.
-//   start-up: launch until the first show has ended (the grid has the keyboard focus), with an
-//             empty list and with 50 entries that all answer at once, beside a minimal window;
+//   start-up: launch until the first show has ended (the grid copies its headings; with 50
+//             entries that all answer at once, row 1 its state), beside a minimal window;
 //   idle:     CPU of the console with 50 entries blinking, over a given number of seconds;
 //   held:     a refresh of 20 entries of which 5 take 2 s each to refuse: launch until the refresh
 //             has ended (its message window appears).
@@ -13,84 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/driver/Driver.h"
-#include "win/Wide.h"
+#include "e2e/BenchSupport.h"
 
 namespace {
 
-using namespace teshmar::driver;
-
-constexpr int kRgInfoId = 1005;
-
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-std::string Cp936(const std::string& utf8) {
-  const std::wstring wide = teshmar::win::Widen(utf8);
-  int size = WideCharToMultiByte(936, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(936, 0, wide.c_str(), static_cast<int>(wide.size()), bytes.data(), size, nullptr, nullptr);
-  return bytes;
-}
-
-// n entries; those in `slow` link to a server that takes 2 s to refuse, the others to one that answers.
-void WriteFiles(E2eSandbox& sandbox, int n, const std::vector<int>& slow) {
-  std::string entries = "[Entries]\r\nCount=" + std::to_string(n) + "\r\n";
-  std::string links;
-  for (int i = 1; i <= n; ++i) {
-    entries += "[Entry" + std::to_string(i) + "]\r\nName=门店" + std::to_string(i) + "\r\nAddr=广东省,东莞市,,路" +
-               std::to_string(i) + "\r\nKind=1\r\n";
-    const bool isSlow = std::find(slow.begin(), slow.end(), i) != slow.end();
-    links += "[Item" + std::to_string(i) + "]\r\nServername=" + (isSlow ? "127.0.0.9" : "127.0.0.1") +
-             "\r\nPort=1433\r\nDatabase=Store\r\nLogid=sa\r\nLogpass=pw\r\nConnType=1\r\n";
-  }
-  sandbox.WriteFile("Entries.ini", Cp936(entries));
-  sandbox.WriteFile("Quorvan.ini", links);
-  sandbox.WriteFile("ScriptedDb.txt",
-                    "server 127.0.0.1\n  database Store\n    table Base\nserver 127.0.0.9\n  delay 2000\n  refuse-connect\n");
-}
-
-HWND MainOf(const Process& process, const char* className) {
-  auto found = FindWindows({"", className, process.Id(), false});
-  return found.empty() ? nullptr : found.front();
-}
-
-bool FocusIsOn(const Process& process, HWND target) {
-  GUITHREADINFO info{sizeof info};
-  DWORD thread = GetWindowThreadProcessId(target, nullptr);
-  (void)process;
-  return GetGUIThreadInfo(thread, &info) && info.hwndFocus == target;
-}
-
-void Close(Process& process, HWND main) {
-  if (main) SendWithTimeout(main, WM_CLOSE);
-  if (!process.WaitExit(5000)) process.Kill();
-}
-
-// Launch until the grid has the focus (the end of the first show); -1 after 60 s.
-double TimeToFirstShowEnd(const std::string& program, const std::string& dir) {
-  const double start = Now();
-  Process process = Launch({program, {}, dir, SW_SHOWNORMAL});
-  HWND main = nullptr;
-  while (Now() - start < 60000) {
-    if (!main) main = MainOf(process, "TMainForm");
-    HWND grid = main ? FindControl(main, kRgInfoId) : nullptr;
-    if (grid && FocusIsOn(process, grid)) break;
-    Sleep(1);
-  }
-  const double ms = Now() - start;
-  // TMainForm answers WM_CLOSE by closing; the minimal window too.
-  Close(process, main);
-  return ms < 60000 ? ms : -1;
-}
+using namespace teshmar::bench;
 
 double TimeToMinimalWindow(const std::string& program, const std::string& dir) {
   const double start = Now();
@@ -100,11 +27,6 @@ double TimeToMinimalWindow(const std::string& program, const std::string& dir) {
   const double ms = Now() - start;
   Close(process, main);
   return ms;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
 }
 
 double CpuMs(HANDLE process) {
@@ -129,8 +51,8 @@ int main(int argc, char** argv) {
 
   std::vector<double> emptyTimes, fiftyTimes, minimalTimes;
   for (int i = 0; i < runs; ++i) {
-    emptyTimes.push_back(TimeToFirstShowEnd(emptyConsole, empty.Dir()));
-    fiftyTimes.push_back(TimeToFirstShowEnd(fiftyConsole, fifty.Dir()));
+    emptyTimes.push_back(TimeToHeadings(emptyConsole, empty.Dir()));
+    fiftyTimes.push_back(TimeToFirstStates(fiftyConsole, fifty.Dir()));
     minimalTimes.push_back(TimeToMinimalWindow(minimal, empty.Dir()));
   }
   std::printf("start-up to the end of the first show, median of %d: empty list %.1f ms, 50 entries %.1f ms, "

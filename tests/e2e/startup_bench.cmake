@@ -12,8 +12,17 @@ endif()
 if(WIN32)
   add_executable(grid_bench ${CMAKE_CURRENT_LIST_DIR}/grid_bench.cpp)
   target_link_libraries(grid_bench PRIVATE teshmar_driver teshmar_win)
-  target_include_directories(grid_bench PRIVATE ${CMAKE_SOURCE_DIR})
+  target_include_directories(grid_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
   add_dependencies(grid_bench TeshmarScripted minimal_window)
   target_compile_definitions(grid_bench PRIVATE
     TESHMAR_SCRIPTED_EXE="$<TARGET_FILE:TeshmarScripted>" MINIMAL_EXE="$<TARGET_FILE:minimal_window>")
+endif()
+# A chain's size: first shows of thousands of entries, and a refresh held by hundreds of slow links,
+# beside an earlier build when one is given.
+if(WIN32)
+  add_executable(scale_bench ${CMAKE_CURRENT_LIST_DIR}/scale_bench.cpp)
+  target_link_libraries(scale_bench PRIVATE teshmar_driver teshmar_win)
+  target_include_directories(scale_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  add_dependencies(scale_bench TeshmarScripted)
+  target_compile_definitions(scale_bench PRIVATE TESHMAR_SCRIPTED_EXE="$<TARGET_FILE:TeshmarScripted>")
 endif()
