@@ -44,8 +44,13 @@ EntryGridLogic::EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryLis
       list_(list),
       links_(links),
       database_(database),
-      boxes_(boxes),
-      adoConn_(database.CreateConnection()) {}
+      boxes_(boxes) {}
+
+IConnection& EntryGridLogic::ADOConn() {
+  // Made when first used, not at start-up: the provider's objects cost time before the first paint.
+  if (!adoConn_) adoConn_ = database_.CreateConnection();
+  return *adoConn_;
+}
 
 void EntryGridLogic::SetGridHeadings() {
   for (int col = 0; col < kColCount; ++col) grid_.SetCell(col, 0, kHeadings[col]);
@@ -277,8 +282,8 @@ bool EntryGridLogic::OpenEntryConnection(int entryNo) {
   const std::string connectionString = EntryConnString(links_, entryNo);
   if (connectionString.empty()) return false;
   try {
-    adoConn_->Close();
-    adoConn_->Open(connectionString);
+    ADOConn().Close();
+    ADOConn().Open(connectionString);
     return true;
   } catch (...) {
     return false;

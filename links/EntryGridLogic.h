@@ -85,7 +85,7 @@ class EntryGridLogic {
   bool OpenEntryConnection(int entryNo);
 
   // The main window's shared connection, which the customer dialog's work uses and closes.
-  IConnection& ADOConn() { return *adoConn_; }
+  IConnection& ADOConn();
   DatabaseLayout Layout() const { return layout_; }
   int EntryCount() const { return static_cast<int>(entries_.size()); }
   const Entry& EntryAt(int entryNo) const { return entries_.at(static_cast<size_t>(entryNo - 1)).entry; }

@@ -454,10 +454,8 @@ struct RefreshWorld {
   EntryGridLogic logic{grid, host, list, links, db, boxes};
 };
 
-// Every check's connection closed and released; only the grid's own ADOConn lives on.
-bool NothingLeftOver(const FakeDatabase& db) {
-  return db.OpenConnections() == 0 && db.OpenQueries() == 0 && db.LiveConnections() == 1 && db.LiveQueries() == 0;
-}
+// Every check's connection closed and released; the grid's own ADOConn is made only when used.
+bool NothingLeftOver(const FakeDatabase& db) { return db.AllReleased(); }
 
 struct RefreshSeen {
   std::vector<bool> states;
