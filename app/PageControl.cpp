@@ -52,7 +52,6 @@ void PageControl::SetActivePage(size_t index) {
   if (index >= pages_.size() || index == active_) return;
   ShowWindow(pages_[active_], SW_HIDE);
   active_ = index;
-  if (onPageShown) onPageShown(index);
   ShowWindow(pages_[active_], SW_SHOW);
   InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,10 +31,6 @@ class PageControl {
   // when the key was taken. Called before the dialog manager, which would treat it as Tab.
   bool TranslateCtrlTab(HWND root, const MSG& msg);
   const PageControlStyle& Style() const { return style_; }
-
-  // Called when a page is turned to, before the focus moves onto it: a page not in view at the
-  // start can make its controls then.
-  std::function<void(size_t index)> onPageShown;
 
  private:
   static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

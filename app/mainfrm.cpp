@@ -152,20 +152,14 @@ void TMainForm::CreateBasicPage(HWND page) {
   SendMessageW(statusBar1_, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
 }
 
-// The version page is out of view at the start: only its memo, which the first show writes, is
-// made with the window; the rest when the page is first turned to, after the first paint.
 void TMainForm::CreateUpdatePage(HWND page) {
-  memo1_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 16, kBevelHeight + 32, 449, 425, page,
-                 kMemo1, boxFont_, WS_EX_CLIENTEDGE);
-}
-
-void TMainForm::CompleteUpdatePage(HWND page) {
-  if (rzBitBtn1_) return;
   RECT rc;
   GetClientRect(page, &rc);
   Child(L"STATIC", L"", SS_ETCHEDHORZ, 0, 0, rc.right, 2, page, -1, nullptr);
-  // Made after the memo, so the box (which clips its siblings) paints around it.
-  Child(L"BUTTON", L"  版本信息:", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, kBevelHeight, 489, 510, page, -1, boxFont_);
+  const int boxTop = kBevelHeight;
+  memo1_ = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 16, boxTop + 32, 449, 425, page, kMemo1,
+                 boxFont_, WS_EX_CLIENTEDGE);
+  Child(L"BUTTON", L"  版本信息:", BS_GROUPBOX | WS_CLIPSIBLINGS, 0, boxTop, 489, 510, page, -1, boxFont_);
   win::FlatButtonStyle updateStyle;
   updateStyle.font = buttonFont_;
   updateStyle.glyph = updateGlyph_;
@@ -330,9 +324,6 @@ LRESULT TMainForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       pages_.Create(hwnd_, 0, 0, kClientWidth, kClientHeight, {L"基本信息", L"在线更新"}, style);
       CreateBasicPage(pages_.Page(0));
       CreateUpdatePage(pages_.Page(1));
-      pages_.onPageShown = [this](size_t index) {
-        if (index == 1) CompleteUpdatePage(pages_.Page(1));
-      };
       popupMenu1_ = CreatePopupMenu();
       AppendMenuW(popupMenu1_, MF_STRING, kN1, L"主界面");
       AppendMenuW(popupMenu1_, MF_SEPARATOR, 0, nullptr);

@@ -71,7 +71,6 @@ class TMainForm : public IMainFormView, public IEntryGridHost, public IFirstShow
   void CreateFonts();
   void CreateBasicPage(HWND page);
   void CreateUpdatePage(HWND page);
-  void CompleteUpdatePage(HWND page);
   void OnCommand(int id);
   LRESULT OnControlColour(HDC dc, HWND control);
   void OnSize(WPARAM kind);

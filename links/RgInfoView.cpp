@@ -310,15 +310,7 @@ void OnMouseWheel(RgInfoView& view, int delta) {
   grid.ScrollBy(-notches * perNotch);
 }
 
-// The tooltip is a window of its own, made when the pointer first comes over the grid rather
-// than before the console's first paint.
-HWND EnsureTooltip(RgInfoView& view) {
-  if (!view.tooltip) view.tooltip = CreateTooltip(view);
-  return view.tooltip;
-}
-
 void OnMouseMove(RgInfoView& view, int x, int y) {
-  EnsureTooltip(view);
   StringGrid& grid = *view.model;
   if (grid.Dragging() != StringGrid::Drag::None && GetCapture() == view.hwnd) grid.MouseMove(x, y);
   if (RgInfoMouseMove(grid, grid.HitTest(x, y).row, view.tooltipText)) SetTooltipText(view);
@@ -346,6 +338,7 @@ bool OnSetCursor(RgInfoView& view) {
 
 void OnCreate(RgInfoView& view) {
   view.font = win::CreatePixelFont(L"微软雅黑", 12, true);
+  view.tooltip = CreateTooltip(view);
   StringGrid& grid = *view.model;
   ApplyRgInfoLayout(grid);
   view.previousOnChanged = std::move(grid.onChanged);
@@ -505,8 +498,8 @@ HWND CreateRgInfo(HWND parent, int id, int x, int y, int width, int height, Stri
 HWND RgInfoTooltip(HWND grid) {
   wchar_t name[32] = {};
   if (!grid || !GetClassNameW(grid, name, 32) || lstrcmpW(name, kRgInfoClassName) != 0) return nullptr;
-  RgInfoView* view = ViewOf(grid);
-  return view ? EnsureTooltip(*view) : nullptr;
+  const RgInfoView* view = ViewOf(grid);
+  return view ? view->tooltip : nullptr;
 }
 
 }  // namespace teshmar

@@ -22,8 +22,7 @@ inline constexpr wchar_t kRgInfoClassName[] = L"TStringGrid";
 // and keeps its own view height in it.
 HWND CreateRgInfo(HWND parent, int id, int x, int y, int width, int height, StringGrid& model, RgInfoHooks hooks);
 
-// The grid's tooltip control (its text is what RgInfoMouseMove decided last), made if the pointer has not
-// yet come over the grid; nullptr for other windows.
+// The grid's tooltip control (its text is what RgInfoMouseMove decided last); nullptr for other windows.
 HWND RgInfoTooltip(HWND grid);
 
 }  // namespace teshmar
