@@ -12,6 +12,7 @@ std::vector<Sample> SamplesOf(long long Sample::*figure, const std::vector<long 
     Sample s;
     s.seconds = 20.0 * static_cast<double>(i);
     s.gdi = 100;
+    s.windowDcs = 110;
     s.user = 40;
     s.handles = 60;
     s.privateKiB = 20000;
@@ -64,6 +65,18 @@ INSTANTIATE_TEST_SUITE_P(
                  &Sample::privateKiB,
                  {15000, 20000, 21000, 20500, 22000, 21500, 22500, 22000, 23000, 22800, 23500},
                  nullptr},
+        FlatCase{"WindowDcsFillingTheirCacheInTheFirstHalf",
+                 &Sample::windowDcs,
+                 {80, 110, 112, 118, 124, 128, 130, 130, 130, 131, 130},
+                 nullptr},
+        FlatCase{"WindowDcsGrowingInTheSecondHalf",
+                 &Sample::windowDcs,
+                 {80, 110, 110, 110, 110, 110, 110, 113, 116, 118, 120},
+                 "window DCs grew from 110 in the middle of the run to 120"},
+        FlatCase{"AWindowDcLeakedAtEveryStep",
+                 &Sample::windowDcs,
+                 {80, 110, 112, 114, 116, 118, 120, 122, 124, 126, 128},
+                 "window DCs grows steadily: 110, 120, 128"},
         FlatCase{"MemoryLeak",
                  &Sample::privateKiB,
                  {15000, 20000, 21000, 22000, 23000, 24000, 25000, 26000, 27000, 28000, 29000},

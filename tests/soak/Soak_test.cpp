@@ -331,7 +331,13 @@ class SoakTest : public e2e::GridConsoleTest {
     const DWORD gdi = GetGuiResources(console_.Handle(), GR_GDIOBJECTS);
     const DWORD user = GetGuiResources(console_.Handle(), GR_USEROBJECTS);
     const DWORD guiError = GetLastError();
-    sample.gdi = gdi ? gdi : probe_->gdiObjects;
+    if (gdi) {
+      sample.gdi = gdi;
+    } else {
+      // Counted inside the console: window DCs and regions (Wine's cache of them) apart.
+      sample.windowDcs = probe_->gdiByType[OBJ_DC] + probe_->gdiByType[OBJ_REGION];
+      sample.gdi = probe_->gdiObjects - sample.windowDcs;
+    }
     sample.user = user ? user : probe_->windows + probe_->menus;
     sample.handles = probe_->kernelHandles;
     PROCESS_MEMORY_COUNTERS_EX memory{};
