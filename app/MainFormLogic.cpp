@@ -28,8 +28,10 @@ void MainFormLogic::FormShow() {
   // A list that cannot be shown ends the program: checking links or starting timers would only
   // hold it up.
   if (!grid_.ReadEntryList()) return;
-  grid_.CheckEveryLink();
+  // The blink starts before the checks, so the numbers of the entries not yet known to be
+  // connected blink while the console waits for their servers.
   view_.StartTimer(kTimer1, kBlinkIntervalMs);
+  grid_.CheckEveryLink();
   if (unsigned interval = Timer3Interval()) view_.StartTimer(kTimer3, interval);
   view_.StartTimer(kTimer4, kWarningIntervalMs);
   grid_.WarnUnlinkedEntries();

@@ -4,12 +4,14 @@
 
 #include "app/DatabaseFactory.h"
 #include "app/Startup.h"
+#include "app/AppWindow.h"
 #include "app/WinServices.h"
 #include "app/mainfrm.h"
 #include "links/EntriesFile.h"
 #include "links/LinkHistory.h"
 #include "links/ParallelChecksWin.h"
 #include "links/SettingsFile.h"
+#include "win/AnsweringWait.h"
 #include "win/Wide.h"
 
 namespace {
@@ -72,12 +74,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     std::unique_ptr<IDatabase> database = CreateConsoleDatabase();
     ProgramSettings programSettings(settings);
     EntriesFile entries(PlatformFileOps(), entriesPath, settings);
-    // A refresh's checks run side by side on worker threads while this thread waits and repaints.
+    // Every provider call runs on a worker while this thread keeps answering: a refresh's checks
+    // side by side, the main window's connection on a worker of its own.
     WinCheckThreading checkThreading;
     ThreadedCheckRunner checkRunner(checkThreading);
+    ProviderThread connectionWorker(checkThreading);
+    // The end of the session (or a close from the tray) during a wait ends the console at once:
+    // nothing waits for a provider, and no file is being written on the only thread that writes.
+    // A quit asked for while the main window still stands (the date format's) waits for the loop.
+    win::SetEndDuringWait([&history](int exitCode) {
+      if (app::MainWindow()) return;
+      history.NoteEnd();
+      TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+    });
     app::TMainForm mainForm(instance, boxes, programSettings, *database, entries, settings, refreshMinutes);
     mainForm.Grid().SetCheckRunner(checkRunner);
+    mainForm.Grid().SetConnectionWorker(connectionWorker);
     mainForm.Grid().SetLinkHistory(&history);
+    mainForm.SetThreading(&checkThreading);
     if (mainForm.Create()) {
       mainForm.Show(showCommand);
       // The pending quit request is posted only now, so the message boxes before it stay open
@@ -91,6 +105,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         }
       }
       if (IsWindow(mainForm.Handle())) DestroyWindow(mainForm.Handle());
+    }
+    // A periodic refresh's checks still under way use the database: rather than wait for their
+    // provider, the console ends here.
+    if (ProviderWorkersRunning() > 0) {
+      history.NoteEnd();
+      TerminateProcess(GetCurrentProcess(), 0);
     }
   }
   if (SUCCEEDED(com)) CoUninitialize();

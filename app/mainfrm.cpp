@@ -11,6 +11,7 @@
 #include "links/DBLinkForm.h"
 #include "links/RgInfoView.h"
 #include "res/resource.h"
+#include "win/AnsweringWait.h"
 #include "win/FlatButton.h"
 #include "win/Fonts.h"
 #include "win/WindowClass.h"
@@ -107,6 +108,9 @@ bool TMainForm::Create() {
                           width, height, nullptr, nullptr, instance_, this);
   if (!hwnd_) return false;
   SetMainWindow(hwnd_);
+  // Other programs' requests are answered also while the console waits for a provider.
+  win::AnswerDuringWaits(kWmRestoreApp);
+  win::AnswerDuringWaits(kWmTrayIcon);
   logic_.FormCreate();
   return true;
 }
@@ -266,6 +270,12 @@ void TMainForm::Activate() { SetActiveWindow(hwnd_); }
 void TMainForm::BringToFront() {
   SetForegroundWindow(hwnd_);
   BringWindowToTop(hwnd_);
+  // A restore asked for while the checks run must not bury their notice: Wine raises the main
+  // window over it on the screen although the notice stays topmost, until its place changes.
+  if (app::FormPro && app::FormPro->hwnd) {
+    for (HWND after : {HWND_NOTOPMOST, HWND_TOPMOST})
+      SetWindowPos(app::FormPro->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
 }
 
 void TMainForm::SetForeground() { SetForegroundWindow(hwnd_); }
@@ -292,7 +302,7 @@ void TMainForm::ShowProgressWindow(const std::string& text, bool centred, bool s
 void TMainForm::HideProgressWindow() { app::HideProgressWindow(); }
 
 bool TMainForm::RunLinkDialog(int entryNo, DatabaseKind kind, std::string& dbName) {
-  return RunDBLinkDialog(hwnd_, database_, links_, boxes_, entryNo, kind, dbName);
+  return RunDBLinkDialog(hwnd_, database_, links_, boxes_, entryNo, kind, dbName, threading_);
 }
 
 void TMainForm::StopRefreshTimers() {
@@ -365,6 +375,11 @@ LRESULT TMainForm::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wParam) DestroyWindow(hwnd_);
       return 0;
     case WM_TIMER:
+      // The refresh and the warning wait while the console waits for a provider; the blink goes on.
+      if ((wParam == kTimer3 || wParam == kTimer4) && win::InAnsweringWait()) {
+        win::DeferUntilWaitEnds(MSG{hwnd_, msg, wParam, lParam, 0, {}});
+        return 0;
+      }
       if (wParam == kTimer1) logic_.Timer1Timer();
       if (wParam == kTimer3) grid_.Timer3Timer();
       if (wParam == kTimer4) grid_.Timer4Timer();

@@ -64,6 +64,8 @@ class TMainForm : public IMainFormView, public IEntryGridHost, public IFirstShow
   void WarnUnlinkedEntries() override { grid_.WarnUnlinkedEntries(); }
 
   EntryGridLogic& Grid() { return grid_; }
+  // Where the link dialog's provider calls run (a worker of its own); on this thread until given.
+  void SetThreading(ICheckThreading* threading) { threading_ = threading; }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -87,6 +89,7 @@ class TMainForm : public IMainFormView, public IEntryGridHost, public IFirstShow
   GuestEdit guest_;
   MainFormLogic logic_;
   bool timer3Enabled_ = false;
+  ICheckThreading* threading_ = nullptr;
   HWND hwnd_ = nullptr;
   PageControl pages_;
   HWND btnSysSetting_ = nullptr;

@@ -75,9 +75,13 @@ CustomerAddress SplitCustomerAddress(std::string address) {
 
 void WriteBaseRecord(IConnection& connection, IEntryLinks& links, int entryNo, const std::string& name,
                      const std::string& address) {
+  WriteBaseRecord(connection, EntryConnString(links, entryNo), name, address);
+}
+
+void WriteBaseRecord(IConnection& connection, const std::string& connectionString, const std::string& name,
+                     const std::string& address) {
   // The connection ends closed on every path, even for an entry without a usable link.
   connection.Close();
-  std::string connectionString = EntryConnString(links, entryNo);
   if (connectionString.empty()) return;
   try {
     connection.Open(connectionString);

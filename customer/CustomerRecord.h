@@ -32,5 +32,9 @@ CustomerAddress SplitCustomerAddress(std::string address);
 // operation quietly; a refused reading statement reaches the caller as DatabaseError.
 void WriteBaseRecord(IConnection& connection, IEntryLinks& links, int entryNo, const std::string& name,
                      const std::string& address);
+// The same with the entry's connection string read already (empty: no usable link), so that a
+// worker can write the record without reading the settings file.
+void WriteBaseRecord(IConnection& connection, const std::string& connectionString, const std::string& name,
+                     const std::string& address);
 
 }  // namespace teshmar

@@ -7,6 +7,7 @@
 #include "common/TextUtil.h"
 #include "customer/CustomerRecord.h"
 #include "customer/ModeInfo.h"
+#include "links/ConnString.h"
 
 namespace teshmar {
 
@@ -31,13 +32,14 @@ void GuestEdit::BtnGuestClick() {
   std::string name = TrimControl(grid_.Cell(EntryGridLogic::kNameCol, row));
   std::string address = TrimControl(grid_.Cell(EntryGridLogic::kAddrCol, row));
 
+  auto close = [&] { entryGrid_.OnADOConn([](IConnection& connection) { connection.Close(); }); };
   try {
     EditOnOpenConnection(entryNo, std::move(name), std::move(address));
   } catch (...) {
-    entryGrid_.ADOConn().Close();
+    close();
     throw;
   }
-  entryGrid_.ADOConn().Close();
+  close();
 }
 
 void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string address) {
@@ -62,7 +64,12 @@ void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string 
   const DatabaseLayout layout = entryGrid_.Layout();
   if (layout == DatabaseLayout::StoreLayout || layout == DatabaseLayout::StoreErpLayout) {
     const int recordEntry = layout == DatabaseLayout::StoreLayout ? entryNo : 1;
-    Waiting([&] { WriteBaseRecord(entryGrid_.ADOConn(), links_, recordEntry, name, address); });
+    // The settings file is read here; the provider is asked on the connection's worker.
+    const std::string connectionString = EntryConnString(links_, recordEntry);
+    Waiting([&] {
+      entryGrid_.OnADOConn(
+          [&](IConnection& connection) { WriteBaseRecord(connection, connectionString, name, address); });
+    });
   }
 }
 

@@ -31,13 +31,23 @@ DBLinkLogic::DBLinkLogic(IDBLinkView& view, IDatabase& database, IEntryLinks& li
     : view_(view), database_(database), links_(links), boxes_(boxes) {}
 
 DBLinkLogic::~DBLinkLogic() {
+  if (!adoQuery1_ && !adoConnection1_ && !adoConnA_) return;
   // The query goes before its connection; nothing here may throw out of a destructor.
   try {
-    if (adoQuery1_) adoQuery1_->Close();
-    adoQuery1_.reset();
-    if (adoConnection1_) adoConnection1_->Close();
-    if (adoConnA_) adoConnA_->Close();
-  } catch (const std::exception&) {
+    worker_->Run([&] {
+      try {
+        if (adoQuery1_) adoQuery1_->Close();
+        adoQuery1_.reset();
+        if (adoConnection1_) adoConnection1_->Close();
+        if (adoConnA_) adoConnA_->Close();
+      } catch (const std::exception&) {
+      }
+      // Released where they were made.
+      adoQuery1_.reset();
+      adoConnection1_.reset();
+      adoConnA_.reset();
+    });
+  } catch (...) {
   }
 }
 
@@ -106,25 +116,27 @@ void DBLinkLogic::LoadDatabaseList() {
   std::optional<std::string> statementError;
   {
     WaitCursor wait(view_);
-    if (!adoConnection1_) adoConnection1_ = database_.CreateConnection();
-    if (!adoQuery1_) adoQuery1_ = adoConnection1_->CreateQuery();
-    adoQuery1_->Close();
-    adoConnection1_->Close();
-    try {
-      adoConnection1_->Open(connectionString);
-      connected = true;
-    } catch (const DatabaseError&) {
-    }
-    // The whole result is read before the list changes, so a statement or a row that fails
-    // leaves the old items in place.
-    if (connected) {
+    worker_->Run([&] {
+      if (!adoConnection1_) adoConnection1_ = database_.CreateConnection();
+      if (!adoQuery1_) adoQuery1_ = adoConnection1_->CreateQuery();
+      adoQuery1_->Close();
+      adoConnection1_->Close();
       try {
-        adoQuery1_->Open(kListStatement);
-        for (; !adoQuery1_->Eof(); adoQuery1_->Next()) names.push_back(adoQuery1_->Field("DB_NAME"));
-      } catch (const DatabaseError& error) {
-        statementError = error.what();
+        adoConnection1_->Open(connectionString);
+        connected = true;
+      } catch (const DatabaseError&) {
       }
-    }
+      // The whole result is read before the list changes, so a statement or a row that fails
+      // leaves the old items in place.
+      if (connected) {
+        try {
+          adoQuery1_->Open(kListStatement);
+          for (; !adoQuery1_->Eof(); adoQuery1_->Next()) names.push_back(adoQuery1_->Field("DB_NAME"));
+        } catch (const DatabaseError& error) {
+          statementError = error.what();
+        }
+      }
+    });
   }
   if (!connected) {
     boxes_.ShowPlain("数据库连接失败！");
@@ -168,18 +180,20 @@ bool DBLinkLogic::ConnectTest(const std::string& server, const std::string& port
   bool connected = false;
   {
     WaitCursor wait(view_);
-    if (!adoConnA_) adoConnA_ = database_.CreateConnection();
-    adoConnA_->Close();
-    // A link without a connection string (an unknown connection type) cannot connect; the
-    // provider is not asked to open nothing.
-    if (!connectionString.empty()) {
-      try {
-        adoConnA_->Open(connectionString);
-        connected = true;
-      } catch (const DatabaseError&) {
-        connected = false;
+    worker_->Run([&] {
+      if (!adoConnA_) adoConnA_ = database_.CreateConnection();
+      adoConnA_->Close();
+      // A link without a connection string (an unknown connection type) cannot connect; the
+      // provider is not asked to open nothing.
+      if (!connectionString.empty()) {
+        try {
+          adoConnA_->Open(connectionString);
+          connected = true;
+        } catch (const DatabaseError&) {
+          connected = false;
+        }
       }
-    }
+    });
   }
   if (report) boxes_.ShowPlain(connected ? "数据库连接成功！" : "数据库连接失败！");
   return connected;
@@ -224,11 +238,14 @@ void DBLinkLogic::BtnOKClickSteps() {
 
   // The kind check always goes over the SQL Server login, whatever the entry's connection type.
   const std::string checkString = BuildConnString(server, port, database, login, password, 1);
-  LinkCheckResult check;
+  LinkProbe probe;
   {
     WaitCursor wait(view_);
-    check = CheckLink(database_, boxes_, FEntryNo, checkString, FKind);
+    worker_->Run([&] { probe = ProbeLink(database_, FEntryNo, checkString, FKind); });
   }
+  // The boxes the check asked for, here on the dialog's own thread.
+  ShowPendingBoxes(probe.boxes, boxes_);
+  const LinkCheckResult& check = probe.result;
   if (!check.ok) {
     if (!check.error.empty()) boxes_.ShowPlain(check.error);
     return;

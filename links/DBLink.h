@@ -7,6 +7,7 @@
 #include "links/Database.h"
 #include "links/LinkCheck.h"
 #include "links/LinkSettings.h"
+#include "links/ParallelChecks.h"
 
 namespace teshmar {
 
@@ -56,8 +57,11 @@ class DBLinkLogic {
       "('master','tempdb','model','msdb','pubs','Northwind') ORDER BY dbid ";
 
   DBLinkLogic(IDBLinkView& view, IDatabase& database, IEntryLinks& links, IMessageBoxes& boxes);
-  // Closes the dialog's connections.
+  // Closes the dialog's connections, on their worker.
   ~DBLinkLogic();
+  // Where the dialog's provider calls run: on this thread until a worker is given (it must
+  // outlive the logic). Its connections stay on that one worker from first use to last.
+  void SetProviderWorker(IProviderWorker& worker) { worker_ = &worker; }
   DBLinkLogic(const DBLinkLogic&) = delete;
   DBLinkLogic& operator=(const DBLinkLogic&) = delete;
 
@@ -102,6 +106,8 @@ class DBLinkLogic {
   IDatabase& database_;
   IEntryLinks& links_;
   IMessageBoxes& boxes_;
+  InlineProviderWorker inlineWorker_;
+  IProviderWorker* worker_ = &inlineWorker_;
   std::unique_ptr<IConnection> adoConnA_;
   std::unique_ptr<IConnection> adoConnection1_;
   std::unique_ptr<IQuery> adoQuery1_;

@@ -1,6 +1,7 @@
 #include "links/DBLinkForm.h"
 
 #include <initializer_list>
+#include <optional>
 #include <vector>
 
 #include "links/DBLink.h"
@@ -351,8 +352,12 @@ void TFrmDBLink::EndWait() {
 }  // namespace
 
 bool RunDBLinkDialog(HWND owner, IDatabase& database, IEntryLinks& links, IMessageBoxes& boxes, int entryNo,
-                     DatabaseKind kind, std::string& dbName) {
+                     DatabaseKind kind, std::string& dbName, ICheckThreading* threading) {
+  // Made before the form, gone after it: the form's connections are closed on it.
+  std::optional<ProviderThread> worker;
+  if (threading) worker.emplace(*threading);
   TFrmDBLink form(database, links, boxes);
+  if (worker) form.logic.SetProviderWorker(*worker);
   if (!form.Create(owner)) return false;
   form.logic.FEntryNo = entryNo;
   form.logic.FKind = kind;

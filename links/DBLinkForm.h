@@ -7,12 +7,15 @@
 #include "links/Database.h"
 #include "links/LinkCheck.h"
 #include "links/LinkSettings.h"
+#include "links/ParallelChecks.h"
 
 namespace teshmar {
 
 // Creates the dialog for one entry, runs it modally over owner, destroys it; true when it closed with OK, and dbName is then FDBName.
+// With `threading`, the dialog's provider calls run on a worker of its own while the dialog keeps
+// answering; without, on this thread.
 bool RunDBLinkDialog(HWND owner, IDatabase& database, IEntryLinks& links, IMessageBoxes& boxes, int entryNo,
-                     DatabaseKind kind, std::string& dbName);
+                     DatabaseKind kind, std::string& dbName, ICheckThreading* threading = nullptr);
 
 // The window's class, size and child ids, for the tests and the end-to-end driver.
 namespace dblink_form {

@@ -46,6 +46,14 @@ EntryGridLogic::EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryLis
       database_(database),
       boxes_(boxes) {}
 
+EntryGridLogic::~EntryGridLogic() {
+  if (!adoConn_) return;
+  try {
+    connWorker_->Run([&] { adoConn_.reset(); });
+  } catch (...) {
+  }
+}
+
 IConnection& EntryGridLogic::ADOConn() {
   // Made when first used, not at start-up: the provider's objects cost time before the first paint.
   if (!adoConn_) adoConn_ = database_.CreateConnection();
@@ -66,9 +74,19 @@ bool EntryGridLogic::ReadEntryList() {
 }
 
 bool EntryGridLogic::TakeList(const EntryListRead& read) {
-  entries_.clear();
-  entries_.reserve(read.entries.size());
-  for (const Entry& entry : read.entries) entries_.push_back({entry, false});
+  // The same entries with the same kinds are still the list a refresh under way checks: a
+  // customer's new name changes no link. Any other list takes no older result.
+  bool sameEntries = read.entries.size() == entries_.size();
+  for (size_t i = 0; sameEntries && i < entries_.size(); ++i) {
+    const Entry& before = entries_[i].entry;
+    sameEntries = before.number == read.entries[i].number && KindOfCode(before.kind) == KindOfCode(read.entries[i].kind);
+  }
+  if (!sameEntries) ++generation_;
+  std::vector<EntryState> taken;
+  taken.reserve(read.entries.size());
+  for (size_t i = 0; i < read.entries.size(); ++i)
+    taken.push_back({read.entries[i], false, sameEntries ? entries_[i].version : 0u});
+  entries_.swap(taken);
   layout_ = LayoutOfEntries(read.entries);
   if (read.links) return FillEntryRows(*read.links);
   return FillEntryRows();
@@ -141,41 +159,56 @@ std::optional<LinkHistory::StateNote> EntryGridLogic::HistoryNote(int entryNo, c
   return LinkHistory::StateNote{entryNo, state.entry.name, state.connected, result.ok ? std::string() : result.error};
 }
 
-void EntryGridLogic::RefreshEveryEntry(std::string& text) {
-  // One reading of the settings file for every entry of the refresh.
+std::vector<EntryGridLogic::Job> EntryGridLogic::JobsForEveryEntry() const {
+  std::optional<EntryLinksSnapshot> links;
+  try {
+    links = links_.ReadEveryEntryLink();
+  } catch (...) {
+    links = EntryLinksSnapshot();  // settings that cannot be read count as no link
+  }
   std::vector<Job> jobs;
   jobs.reserve(entries_.size());
-  {
-    std::optional<EntryLinksSnapshot> links;
+  for (int i = 1; i <= EntryCount(); ++i) {
+    Job job{i, KindOfEntry(i), {}};
     try {
-      links = links_.ReadEveryEntryLink();
+      job.connectionString = EntryConnString(*links, i);
     } catch (...) {
-      links = EntryLinksSnapshot();  // settings that cannot be read count as no link
     }
-    for (int i = 1; i <= EntryCount(); ++i) {
-      Job job{i, KindOfEntry(i), {}};
-      try {
-        job.connectionString = EntryConnString(*links, i);
-      } catch (...) {
-      }
-      jobs.push_back(std::move(job));
-    }
+    jobs.push_back(std::move(job));
   }
-  const std::vector<LinkProbe> probes = ProbeEntries(jobs);
+  return jobs;
+}
+
+void EntryGridLogic::RefreshEveryEntry(std::string& text) {
+  const unsigned generation = generation_;
+  const std::vector<LinkProbe> probes = ProbeEntries(JobsForEveryEntry());
+  ApplyEveryEntry(probes, generation, nullptr, text);
+}
+
+void EntryGridLogic::ApplyEveryEntry(const std::vector<LinkProbe>& probes, unsigned generation,
+                                     const std::vector<unsigned>* versions, std::string& text) {
+  // A box is modal: the list may be read again while one is open. What is left is then not for
+  // the list shown, and stays unapplied.
+  auto sameList = [&] { return generation_ == generation && entries_.size() == probes.size(); };
   // Boxes, states and lines in entry order, as when the checks ran one after the other; the
   // history takes the refresh's changes in one write.
   std::vector<LinkHistory::StateNote> notes;
-  for (int i = 1; i <= EntryCount(); ++i) {
-    const LinkProbe& probe = probes[static_cast<size_t>(i - 1)];
+  for (size_t k = 0; k < probes.size() && sameList(); ++k) {
+    // Checked again since: that result is newer, and this one's boxes and line are old news.
+    if (versions && entries_[k].version != (*versions)[k]) continue;
+    const LinkProbe& probe = probes[k];
     ShowPendingBoxes(probe.boxes, boxes_);
+    if (!sameList()) break;
+    EntryState& state = entries_[k];
     const LinkCheckResult& result = probe.result;
     if (result.ok) {
-      entries_[static_cast<size_t>(i - 1)].connected = true;
+      state.connected = true;
     } else if (!result.error.empty()) {
       text += "\r\n" + result.error;
-      entries_[static_cast<size_t>(i - 1)].connected = false;
+      state.connected = false;
     }
-    if (auto note = HistoryNote(i, result)) notes.push_back(std::move(*note));
+    ++state.version;
+    if (auto note = HistoryNote(static_cast<int>(k + 1), result)) notes.push_back(std::move(*note));
   }
   if (history_) history_->NoteStates(notes);
 }
@@ -191,6 +224,8 @@ bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
   ShowPendingBoxes(probe.boxes, boxes_);
   const LinkCheckResult& result = probe.result;
   const bool known = entryNo >= 1 && entryNo <= EntryCount();
+  // Newer than any periodic refresh still under way, whatever it found.
+  if (known) ++entries_[static_cast<size_t>(entryNo - 1)].version;
   if (result.ok) {
     if (known) entries_[static_cast<size_t>(entryNo - 1)].connected = true;
     if (auto note = HistoryNote(entryNo, result)) history_->NoteStates({*note});
@@ -205,22 +240,47 @@ bool EntryGridLogic::RefreshOneEntry(int entryNo, std::string& text) {
   return false;
 }
 
+namespace {
+
+// Counts a refresh as under way from its checks to the end of its message window.
+class RefreshScope {
+ public:
+  explicit RefreshScope(int& depth) : depth_(depth) { ++depth_; }
+  ~RefreshScope() { --depth_; }
+  RefreshScope(const RefreshScope&) = delete;
+  RefreshScope& operator=(const RefreshScope&) = delete;
+
+ private:
+  int& depth_;
+};
+
+}  // namespace
+
 bool EntryGridLogic::RefreshLinkStates(int entryNo, bool showProgress) {
   bool result = false;
   if (entries_.empty()) return result;
-  if (showProgress) host_.ShowProgressWindow(kRefreshNotice, true, true, false, kRefreshEndColour);
-  std::string text;
-  try {
-    if (entryNo == 0) {
-      RefreshEveryEntry(text);
-    } else {
-      result = RefreshOneEntry(entryNo, text);
+  {
+    RefreshScope scope(refreshDepth_);
+    if (showProgress) host_.ShowProgressWindow(kRefreshNotice, true, true, false, kRefreshEndColour);
+    std::string text;
+    try {
+      if (entryNo == 0) {
+        RefreshEveryEntry(text);
+      } else {
+        result = RefreshOneEntry(entryNo, text);
+      }
+    } catch (...) {
+      // The lines collected so far are still shown.
     }
-  } catch (...) {
-    // The lines collected so far are still shown.
+    if (showProgress) host_.HideProgressWindow();
+    host_.ShowMessageWindow(text);
   }
-  if (showProgress) host_.HideProgressWindow();
-  host_.ShowMessageWindow(text);
+  // A periodic refresh that ended meanwhile shows its results now, not inside this one's.
+  if (refreshDepth_ == 0 && finishedPeriodic_) {
+    auto finished = std::move(finishedPeriodic_);
+    finishedPeriodic_.reset();
+    ApplyPeriodicRefresh(finished);
+  }
   return result;
 }
 
@@ -263,27 +323,92 @@ void EntryGridLogic::RgInfoDblClick() {
   ShowLinkStates(*number, row);
 }
 
+// What a periodic refresh's workers share with it: the checks to make and their answers, for the
+// list of one generation.
+struct EntryGridLogic::PeriodicRefresh {
+  unsigned generation = 0;
+  std::vector<unsigned> versions;  // every entry's when the refresh began
+  std::vector<Job> jobs;
+  std::vector<size_t> linked;      // the jobs with a link to check
+  std::vector<LinkProbe> probes;   // one per job; a silent failure unless a check answers
+};
+
 void EntryGridLogic::Timer3Timer() {
   try {
+    // One refresh at a time: a tick while one is under way (its checks, its boxes, its message
+    // window, or the operator's) starts nothing; the next tick comes as usual.
+    if (periodic_ || refreshDepth_ > 0) return;
     EntryListRead read = list_.ReadEntries();
     // A list that cannot be read now keeps the previous one until the next tick.
     if (read.status == EntryListRead::Status::Unreadable) return;
     if (!TakeList(read)) return;
-    if (host_.Timer3Enabled()) {
-      RefreshLinkStates(0, false);
-      ShowLinkStates(0, 0);
+    if (host_.Timer3Enabled()) StartPeriodicRefresh();
+  } catch (...) {
+    // Timer work never reaches the operator as an error.
+  }
+}
+
+void EntryGridLogic::StartPeriodicRefresh() {
+  if (entries_.empty()) return;  // nothing is checked, shown or reported
+  auto refresh = std::make_shared<PeriodicRefresh>();
+  refresh->generation = generation_;
+  for (const EntryState& state : entries_) refresh->versions.push_back(state.version);
+  refresh->jobs = JobsForEveryEntry();
+  for (size_t i = 0; i < refresh->jobs.size(); ++i)
+    if (!refresh->jobs[i].connectionString.empty()) refresh->linked.push_back(i);
+  refresh->probes.resize(refresh->jobs.size());
+  periodic_ = refresh;
+  IDatabase& database = database_;
+  std::weak_ptr<int> alive = alive_;
+  runner_->StartAll(
+      refresh->linked.size(),
+      [refresh, &database](size_t k) {
+        const Job& job = refresh->jobs[refresh->linked[k]];
+        refresh->probes[refresh->linked[k]] = ProbeLink(database, job.entryNo, job.connectionString, job.kind);
+      },
+      [this, alive, refresh] {
+        if (!alive.expired()) FinishPeriodicRefresh(refresh);
+      });
+}
+
+void EntryGridLogic::FinishPeriodicRefresh(const std::shared_ptr<PeriodicRefresh>& refresh) {
+  if (periodic_ != refresh) return;
+  // Another refresh is showing its boxes or its message window: these results come after it.
+  if (refreshDepth_ > 0) {
+    finishedPeriodic_ = refresh;
+    return;
+  }
+  ApplyPeriodicRefresh(refresh);
+}
+
+void EntryGridLogic::ApplyPeriodicRefresh(const std::shared_ptr<PeriodicRefresh>& refresh) {
+  try {
+    // Results apply only to the list they were checked for.
+    if (refresh->generation == generation_ && entries_.size() == refresh->probes.size()) {
+      RefreshScope scope(refreshDepth_);
+      std::string text;
+      ApplyEveryEntry(refresh->probes, refresh->generation, &refresh->versions, text);
+      host_.ShowMessageWindow(text);
+      if (refresh->generation == generation_) ShowLinkStates(0, 0);
     }
   } catch (...) {
     // Timer work never reaches the operator as an error.
   }
+  if (periodic_ == refresh) periodic_.reset();
+}
+
+void EntryGridLogic::OnADOConn(const std::function<void(IConnection&)>& work) {
+  connWorker_->Run([&] { work(ADOConn()); });
 }
 
 bool EntryGridLogic::OpenEntryConnection(int entryNo) {
   const std::string connectionString = EntryConnString(links_, entryNo);
   if (connectionString.empty()) return false;
   try {
-    ADOConn().Close();
-    ADOConn().Open(connectionString);
+    OnADOConn([&](IConnection& connection) {
+      connection.Close();
+      connection.Open(connectionString);
+    });
     return true;
   } catch (...) {
     return false;

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -60,12 +61,19 @@ class EntryGridLogic {
 
   EntryGridLogic(StringGrid& grid, IEntryGridHost& host, IEntryList& list, IEntryLinks& links, IDatabase& database,
                  IMessageBoxes& boxes);
+  // Releases ADOConn in the apartment it was made in.
+  ~EntryGridLogic();
+  EntryGridLogic(const EntryGridLogic&) = delete;
+  EntryGridLogic& operator=(const EntryGridLogic&) = delete;
 
   // How a refresh runs its checks: one after the other on this thread until a runner is given.
   // The runner must outlive the logic.
   void SetCheckRunner(ICheckRunner& runner) { runner_ = &runner; }
   // Where every change of a link state is noted; none until one is given.
   void SetLinkHistory(LinkHistory* history) { history_ = history; }
+  // Where ADOConn's provider calls run: on this thread until a worker is given (it must outlive
+  // the logic). All of them on the one worker, the apartment ADOConn was made in.
+  void SetConnectionWorker(IProviderWorker& worker) { connWorker_ = &worker; }
 
   void SetGridHeadings();
   // Reads the list of entries, derives the layout and fills the rows. A list that cannot be read
@@ -79,13 +87,21 @@ class EntryGridLogic {
   // The first show's check: every link with the progress window, then the states when there is an entry.
   void CheckEveryLink();
   void RgInfoDblClick();
+  // The periodic refresh: reads the list and starts every check, then returns; the results are
+  // applied when the last check has ended (through the runner), unless the list was read again
+  // meanwhile. Starts nothing while a refresh is under way.
   void Timer3Timer();
+  // Whether a periodic refresh's checks or the showing of their results are still under way.
+  bool PeriodicRefreshRunning() const { return periodic_ != nullptr; }
   void Timer4Timer() { WarnUnlinkedEntries(); }
   // Opens ADOConn on the entry's link; false, without a message, when it has none or cannot connect.
   bool OpenEntryConnection(int entryNo);
 
-  // The main window's shared connection, which the customer dialog's work uses and closes.
+  // The main window's shared connection, which the customer dialog's work uses and closes. Its
+  // provider calls go through OnADOConn.
   IConnection& ADOConn();
+  // Runs work with ADOConn on the connection's worker; an error it raises comes through.
+  void OnADOConn(const std::function<void(IConnection&)>& work);
   DatabaseLayout Layout() const { return layout_; }
   int EntryCount() const { return static_cast<int>(entries_.size()); }
   const Entry& EntryAt(int entryNo) const { return entries_.at(static_cast<size_t>(entryNo - 1)).entry; }
@@ -95,7 +111,9 @@ class EntryGridLogic {
   struct EntryState {
     Entry entry;
     bool connected = false;
+    unsigned version = 0;  // counts the checks that set or confirmed the state
   };
+  struct PeriodicRefresh;
 
   // Takes a freshly read list: every entry not connected, the layout derived, the rows filled
   // from the links the read left, or from a reading of the settings file when it left none.
@@ -112,9 +130,18 @@ class EntryGridLogic {
   // the workers touch nothing but their own connections. An entry without a usable link, or
   // whose check raised, is a silent failure.
   std::vector<LinkProbe> ProbeEntries(const std::vector<Job>& jobs);
+  // One reading of the settings file for every entry.
+  std::vector<Job> JobsForEveryEntry() const;
   std::optional<LinkHistory::StateNote> HistoryNote(int entryNo, const LinkCheckResult& result) const;
   void RefreshEveryEntry(std::string& text);
+  // Boxes, states, lines and history of every entry's check, in entry order, for the list of that
+  // generation only; with `versions`, an entry checked again since then keeps its newer state.
+  void ApplyEveryEntry(const std::vector<LinkProbe>& probes, unsigned generation,
+                       const std::vector<unsigned>* versions, std::string& text);
   bool RefreshOneEntry(int entryNo, std::string& text);
+  void StartPeriodicRefresh();
+  void FinishPeriodicRefresh(const std::shared_ptr<PeriodicRefresh>& refresh);
+  void ApplyPeriodicRefresh(const std::shared_ptr<PeriodicRefresh>& refresh);
 
   StringGrid& grid_;
   IEntryGridHost& host_;
@@ -127,7 +154,15 @@ class EntryGridLogic {
   DatabaseLayout layout_ = DatabaseLayout::StoreLayout;
   InlineCheckRunner inlineRunner_;
   ICheckRunner* runner_ = &inlineRunner_;
+  InlineProviderWorker inlineWorker_;
+  IProviderWorker* connWorker_ = &inlineWorker_;
   LinkHistory* history_ = nullptr;
+  unsigned generation_ = 0;  // one more at every reading of the list that gives other entries
+  int refreshDepth_ = 0;     // refreshes checking or showing their results now, one inside another
+  std::shared_ptr<PeriodicRefresh> periodic_;          // under way
+  std::shared_ptr<PeriodicRefresh> finishedPeriodic_;  // ended while another refresh showed its results
+  // Gone with the logic: a periodic refresh that ends later finds nobody to show its results to.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 
 }  // namespace teshmar

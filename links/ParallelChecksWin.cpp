@@ -6,25 +6,63 @@
 #include <memory>
 #include <new>
 
+#include "win/AnsweringWait.h"
+
 namespace teshmar {
 
 namespace {
+
 // Whether this worker's CoInitializeEx succeeded, so that only a successful one is undone.
 thread_local bool comEntered = false;
-}  // namespace
 
-namespace {
+constexpr wchar_t kPostClass[] = L"TeshmarWorkDone";
+constexpr UINT kWmRunPosted = WM_APP + 40;
+
 DWORD WINAPI RunBody(void* parameter) {
   std::unique_ptr<std::function<void()>> body(static_cast<std::function<void()>*>(parameter));
   (*body)();
   return 0;
 }
+
+LRESULT CALLBACK PostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kWmRunPosted) {
+    // A modal loop inside a wait (the tray's menu) hands it over: it runs once the wait is over.
+    if (win::InAnsweringWait()) {
+      win::DeferUntilWaitEnds(MSG{hwnd, message, wParam, lParam, 0, {}});
+      return 0;
+    }
+    std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+    if (work && *work) (*work)();
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HWND MakePostWindow() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = PostProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = kPostClass;
+  RegisterClassW(&windowClass);  // a second registration fails harmlessly
+  return CreateWindowExW(0, kPostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
 }  // namespace
 
+WinCheckThreading::WinCheckThreading()
+    : woken_(CreateEventW(nullptr, FALSE, FALSE, nullptr)), window_(nullptr) {}
+
+WinCheckThreading::~WinCheckThreading() {
+  if (window_) DestroyWindow(static_cast<HWND>(window_));
+  if (woken_) CloseHandle(woken_);
+}
+
 void* WinCheckThreading::StartThread(std::function<void()> body) {
+  // Made here, on the user-interface thread, before any worker may post to it.
+  if (!window_) window_ = MakePostWindow();
   auto* parameter = new (std::nothrow) std::function<void()>(std::move(body));
   if (!parameter) return nullptr;
-  // Only reserved: the stack's pages are committed as a check touches them.
+  // Only reserved: the stack's pages are committed as the work touches them.
   HANDLE thread = CreateThread(nullptr, ThreadedCheckRunner::kWorkerStackBytes, RunBody, parameter,
                                STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (!thread) delete parameter;
@@ -36,11 +74,7 @@ void WinCheckThreading::JoinThread(void* thread) {
   CloseHandle(thread);
 }
 
-WinCheckThreading::WinCheckThreading() : woken_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
-
-WinCheckThreading::~WinCheckThreading() {
-  if (woken_) CloseHandle(woken_);
-}
+void WinCheckThreading::ReleaseThread(void* thread) { CloseHandle(thread); }
 
 void WinCheckThreading::EnterWorker() { comEntered = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
 
@@ -53,24 +87,14 @@ void WinCheckThreading::Wake() {
   if (woken_) SetEvent(woken_);
 }
 
-void WinCheckThreading::WaitUntil(const std::function<bool()>& finished) {
-  while (!finished()) {
-    if (!woken_) {
-      Sleep(10);  // no event: look again in a moment
-      continue;
-    }
-    // Only paint messages are taken from the queue: a timer tick, a click or a key waits for the
-    // refresh to end, as when the checks ran on this thread, so nothing re-enters the console.
-    const DWORD woke = MsgWaitForMultipleObjectsEx(1, &woken_, INFINITE, QS_PAINT, MWMO_INPUTAVAILABLE);
-    if (woke == WAIT_OBJECT_0 + 1) {
-      MSG message;
-      // Bounded, so a window that never validates cannot keep this thread from its checks.
-      for (int i = 0; i < 64 && PeekMessageW(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i)
-        DispatchMessageW(&message);
-    } else if (woke == WAIT_FAILED) {
-      Sleep(10);
-    }
-  }
+void WinCheckThreading::WaitUntil(const std::function<bool()>& finished) { win::AnsweringWait(woken_, finished); }
+
+void WinCheckThreading::Post(std::function<void()> work) {
+  if (!window_) window_ = MakePostWindow();  // only ever first called on the user-interface thread
+  auto* parameter = new (std::nothrow) std::function<void()>(std::move(work));
+  if (!parameter) return;
+  if (!window_ || !PostMessageW(static_cast<HWND>(window_), kWmRunPosted, 0, reinterpret_cast<LPARAM>(parameter)))
+    delete parameter;
 }
 
 }  // namespace teshmar

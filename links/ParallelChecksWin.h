@@ -3,9 +3,9 @@
 
 namespace teshmar {
 
-// The console's threads for side-by-side checks: each worker in a COM apartment of its own, and
-// the user-interface thread waiting without handling input, timers or posted messages, only
-// repainting its windows.
+// The console's threads for provider work: each worker in a COM apartment of its own, and the
+// user-interface thread waiting in win::AnsweringWait: it paints and answers what other programs
+// send, but runs none of the console's handlers until the work is done.
 //
 // A worker's apartment is single-threaded, so it is truly its own: the ADO objects a check makes
 // live on its worker and are called directly, whether ADO is registered as "Apartment" or
@@ -13,6 +13,8 @@ namespace teshmar {
 // apartment that COM shares among all the workers, and every check's calls would queue there
 // one after the other. A worker never hands its objects to another thread, so it never needs to
 // pump messages.
+//
+// Made on the user-interface thread, where what is posted runs.
 class WinCheckThreading : public ICheckThreading {
  public:
   WinCheckThreading();
@@ -22,13 +24,16 @@ class WinCheckThreading : public ICheckThreading {
 
   void* StartThread(std::function<void()> body) override;
   void JoinThread(void* thread) override;
+  void ReleaseThread(void* thread) override;
   void EnterWorker() override;
   void LeaveWorker() override;
   void WaitUntil(const std::function<bool()>& finished) override;
   void Wake() override;
+  void Post(std::function<void()> work) override;
 
  private:
-  void* woken_;  // an auto-reset event
+  void* woken_;   // an auto-reset event
+  void* window_;  // a message-only window of the user-interface thread, made at the first Post
 };
 
 }  // namespace teshmar

@@ -2,7 +2,7 @@
 # interfaces; its window Win32.
 add_library(teshmar_dblink STATIC ${CMAKE_CURRENT_LIST_DIR}/DBLink.cpp)
 target_include_directories(teshmar_dblink PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(teshmar_dblink PUBLIC teshmar_links_db teshmar_common)
+target_link_libraries(teshmar_dblink PUBLIC teshmar_links_db teshmar_refresh teshmar_common)
 
 if(WIN32)
   add_library(teshmar_dblink_view STATIC ${CMAKE_CURRENT_LIST_DIR}/DBLinkForm.cpp)

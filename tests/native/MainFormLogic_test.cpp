@@ -94,7 +94,7 @@ TEST_F(MainFormFixture, FirstShowRunsItsStepsInOrderOnce) {
   form.FormShow();
   form.FormShow();
   EXPECT_EQ(view.log, (Log{"grid headings", "memo Quorvan程序版本号: 【140120】", "show BtnGuest", "write version=140120",
-                           "read entries", "check every link", "timer1 1000", "timer3 1800000", "timer4 60000", "warn",
+                           "read entries", "timer1 1000", "check every link", "timer3 1800000", "timer4 60000", "warn",
                            "focus grid"}));
   EXPECT_EQ(settings.writes, Log{"version=140120"});
 }

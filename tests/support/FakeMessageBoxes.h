@@ -1,5 +1,6 @@
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ class FakeMessageBoxes : public IMessageBoxes {
   int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override {
     shown.push_back({text, caption, flags, owner});
     if (journal) journal->push_back("box " + text);
+    if (onShow) onShow(text);
     if (answers.empty()) return mb::kIdOk;
     int answer = answers.front();
     answers.pop_front();
@@ -30,6 +32,8 @@ class FakeMessageBoxes : public IMessageBoxes {
   std::deque<int> answers;
   // When set, every box is also noted here as "box <text>", in order with what else a test notes.
   std::vector<std::string>* journal = nullptr;
+  // When set, runs while the box is open, as what a modal loop would let happen meanwhile.
+  std::function<void(const std::string& text)> onShow;
 };
 
 }  // namespace teshmar::testing
