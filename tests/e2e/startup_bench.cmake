@@ -26,3 +26,12 @@ if(WIN32)
   add_dependencies(scale_bench TeshmarScripted)
   target_compile_definitions(scale_bench PRIVATE TESHMAR_SCRIPTED_EXE="$<TARGET_FILE:TeshmarScripted>")
 endif()
+# How long the main window keeps a sender waiting while checks wait for slow servers, beside an
+# earlier build when one is given.
+if(WIN32)
+  add_executable(answer_bench ${CMAKE_CURRENT_LIST_DIR}/answer_bench.cpp)
+  target_link_libraries(answer_bench PRIVATE teshmar_driver teshmar_win)
+  target_include_directories(answer_bench PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  add_dependencies(answer_bench TeshmarScripted)
+  target_compile_definitions(answer_bench PRIVATE TESHMAR_SCRIPTED_EXE="$<TARGET_FILE:TeshmarScripted>")
+endif()
