@@ -121,12 +121,16 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
   doc.tail_ = std::string(bytes.substr(scanEnd));
   bytes = bytes.substr(0, scanEnd);
   for (size_t i = 0; i < scanEnd; i += unit) {
-    if (!UnitIs(bytes, i, doc.encoding_, '\n')) continue;
+    // A line ends at LF, CR LF, or a CR alone (an old Mac editor's), as the profile functions read it.
+    const bool lf = UnitIs(bytes, i, doc.encoding_, '\n');
+    const bool loneCr = !lf && UnitIs(bytes, i, doc.encoding_, '\r') &&
+                        (i + unit >= scanEnd || !UnitIs(bytes, i + unit, doc.encoding_, '\n'));
+    if (!lf && !loneCr) continue;
     size_t contentEnd = i;
-    bool cr = i >= start + unit && UnitIs(bytes, i - unit, doc.encoding_, '\r');
+    bool cr = lf && i >= start + unit && UnitIs(bytes, i - unit, doc.encoding_, '\r');
     if (cr) contentEnd -= unit;
     if (!newlineSeen) {
-      doc.newline_ = cr ? "\r\n" : "\n";
+      doc.newline_ = loneCr ? "\r" : cr ? "\r\n" : "\n";
       newlineSeen = true;
     }
     std::string_view content = bytes.substr(start, contentEnd - start);
@@ -272,7 +276,9 @@ void IniDocument::EnsureLastLineTerminated() {
   if (lines_.empty()) return;
   std::string& raw = lines_.back().raw;
   const size_t unit = UnitSize(encoding_);
-  if (raw.size() >= unit && raw.size() % unit == 0 && UnitIs(raw, raw.size() - unit, encoding_, '\n')) return;
+  if (raw.size() >= unit && raw.size() % unit == 0 &&
+      (UnitIs(raw, raw.size() - unit, encoding_, '\n') || UnitIs(raw, raw.size() - unit, encoding_, '\r')))
+    return;
   // The separator is the newline alone; encoding it cannot fail.
   raw += MakeLine("")->raw;
 }
@@ -325,17 +331,63 @@ void IniDocument::EraseSection(std::string_view section) {
 }
 
 void IniDocument::EraseSectionsWhere(const std::function<bool(const std::string& name)>& erase) {
+  TakeSectionsWhere(erase);
+}
+
+IniDocument IniDocument::TakeSectionsWhere(const std::function<bool(const std::string& name)>& take) {
+  IniDocument taken = EmptyLike();
   std::vector<Line> kept;
   kept.reserve(lines_.size());
-  bool erasing = false;
+  bool taking = false;
   for (Line& line : lines_) {
     if (line.header) {
       const auto name = line.text ? HeaderName(*line.text) : std::nullopt;
-      erasing = name && erase(*name);
+      taking = name && take(*name);
     }
-    if (!erasing) kept.push_back(std::move(line));
+    (taking ? taken.lines_ : kept).push_back(std::move(line));
   }
   lines_ = std::move(kept);
+  return taken;
+}
+
+IniDocument IniDocument::EmptyLike() const {
+  IniDocument empty;
+  empty.encoding_ = encoding_;
+  empty.newline_ = newline_;
+  return empty;
+}
+
+bool IniDocument::AppendLine(std::string_view text) {
+  if (BreaksLine(text)) return false;
+  auto line = MakeLine(text);
+  if (!line) return false;
+  EnsureLastLineTerminated();
+  lines_.push_back(std::move(*line));
+  return true;
+}
+
+void IniDocument::Append(const IniDocument& other) {
+  for (const Line& line : other.lines_) {
+    EnsureLastLineTerminated();
+    if (other.encoding_ == encoding_ || !line.text) {
+      lines_.push_back(line);  // byte for byte; a line that is not text has no other form
+    } else if (auto remade = MakeLine(*line.text)) {
+      lines_.push_back(std::move(*remade));
+    } else {
+      lines_.push_back(line);
+    }
+  }
+}
+
+bool IniDocument::EndsWith(const IniDocument& other) const {
+  if (other.lines_.size() > lines_.size()) return false;
+  const size_t from = lines_.size() - other.lines_.size();
+  for (size_t i = 0; i < other.lines_.size(); ++i) {
+    const Line& mine = lines_[from + i];
+    const Line& theirs = other.lines_[i];
+    if (encoding_ == other.encoding_ ? mine.raw != theirs.raw : mine.text != theirs.text) return false;
+  }
+  return true;
 }
 
 }  // namespace teshmar

@@ -56,6 +56,19 @@ class IniDocument {
   void EraseSection(std::string_view section);
   // Removes, in one pass, every section whose readable name the predicate holds for.
   void EraseSectionsWhere(const std::function<bool(const std::string& name)>& erase);
+  // The same, handing the removed sections back: a document of this encoding holding their
+  // lines byte for byte.
+  IniDocument TakeSectionsWhere(const std::function<bool(const std::string& name)>& take);
+
+  // An empty document of this one's encoding and line ends.
+  IniDocument EmptyLike() const;
+  bool Empty() const { return lines_.empty() && tail_.empty(); }
+  // Adds a line of text (a comment) at the end; false when the encoding cannot hold it.
+  bool AppendLine(std::string_view text);
+  // Adds another document's lines at the end: byte for byte in the same encoding, else as their text.
+  void Append(const IniDocument& other);
+  // Whether the last lines are the other document's lines.
+  bool EndsWith(const IniDocument& other) const;
 
  private:
   struct Line {

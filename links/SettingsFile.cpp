@@ -1,6 +1,7 @@
 #include "links/SettingsFile.h"
 
 #include <algorithm>
+#include <ctime>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -120,22 +121,59 @@ void SettingsFile::WriteEntryLink(int entryNo, const LinkSettings& link) {
 
 void SettingsFile::EraseEntryLink(int entryNo) {
   Update([&](IniDocument& doc) {
-    doc.EraseSection(EntrySection(entryNo));
-    return true;
+    const std::string section = EntrySection(entryNo);
+    const IniDocument removed =
+        doc.TakeSectionsWhere([&](const std::string& name) { return EqualsIgnoreAsciiCase(name, section); });
+    return removed.Empty() || KeepRemoved(removed, "删除注册项[" + std::to_string(entryNo) + "]的连接");
   });
 }
 
 EntryLinksSnapshot SettingsFile::EraseEntryLinksAbove(int count) {
   EntryLinksSnapshot after;
   Update([&](IniDocument& doc) {
-    doc.EraseSectionsWhere([&](const std::string& name) {
+    const IniDocument removed = doc.TakeSectionsWhere([&](const std::string& name) {
       const auto number = EntryNumberOfSection(name);
       return number && *number > count;
     });
+    // A link is never lost for a mistyped Count: without its copy kept, nothing is erased.
+    if (!removed.Empty() && !KeepRemoved(removed, "注册项列表的Count为" + std::to_string(count))) return false;
     after = SnapshotOf(doc);
     return true;
   });
   return after;
+}
+
+std::string SettingsFile::RemovedPath() const {
+  const std::string suffix = ".ini";
+  const bool named = path_.size() >= suffix.size() &&
+                     EqualsIgnoreAsciiCase(path_.substr(path_.size() - suffix.size()), suffix);
+  return (named ? path_.substr(0, path_.size() - suffix.size()) : path_) + kRemovedSuffix;
+}
+
+bool SettingsFile::KeepRemoved(const IniDocument& removed, const std::string& reason) {
+  const std::string path = RemovedPath();
+  FileRead read = ops_.Read(path);
+  if (read.status == FileRead::Status::Unreadable) return false;
+  IniDocument kept = read.bytes.empty() ? removed.EmptyLike() : IniDocument::Parse(read.bytes);
+  // The same sections kept last time (the erase was refused then): not once more.
+  if (kept.EndsWith(removed)) return true;
+  const std::string name = path_.substr(path_.find_last_of("\\/") + 1);
+  if (!kept.AppendLine("; " + now_() + " " + reason + "：以下连接已从" + name + "删除")) return false;
+  kept.Append(removed);
+  return ReplaceFileContents(ops_, path, kept.Serialize());
+}
+
+std::string LocalTimeText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &now);
+#else
+  localtime_r(&now, &local);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
 }
 
 std::string SettingsFile::ReadProgramValue(const std::string& key) {

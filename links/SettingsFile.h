@@ -9,6 +9,9 @@
 
 namespace teshmar {
 
+// The local time as "yyyy-MM-dd HH:mm:ss".
+std::string LocalTimeText();
+
 // A write the platform refused; the text is "Unable to write to " and the file's path.
 class SettingsWriteError : public std::runtime_error {
  public:
@@ -34,6 +37,10 @@ class SettingsFile : public IEntryLinks {
   // Whole minutes between two periodic refreshes; set by hand, never written by the console.
   static constexpr const char* kRefreshIntervalKey = "RefreshMinutes";
 
+  // Beside the file, the link sections that an erase above the list's count removed, each time
+  // under a comment line with the time and the reason, appended byte for byte.
+  static constexpr const char* kRemovedSuffix = ".removed.ini";
+
   SettingsFile(IFileOps& ops, std::string path) : ops_(ops), path_(std::move(path)) {}
 
   // The file's path beside a program whose full path is given.
@@ -46,7 +53,11 @@ class SettingsFile : public IEntryLinks {
   EntryLinksSnapshot ReadEveryEntryLink() override;
   void WriteEntryLink(int entryNo, const LinkSettings& link) override;
   void EraseEntryLink(int entryNo) override;
+  // Keeps a copy of the sections in the removed file first; when that copy is refused, nothing is erased.
   EntryLinksSnapshot EraseEntryLinksAbove(int count) override;
+  std::string RemovedPath() const;
+  // The local time for the removed file's comment lines; tests set their own.
+  void SetClock(std::function<std::string()> now) { now_ = std::move(now); }
 
   std::string ReadProgramValue(const std::string& key);
   void WriteProgramValue(const std::string& key, const std::string& value);
@@ -57,9 +68,11 @@ class SettingsFile : public IEntryLinks {
   IniDocument LoadForReading();
   void Update(const std::function<bool(IniDocument&)>& change);
   [[noreturn]] void FailWrite() const;
+  bool KeepRemoved(const IniDocument& removed, const std::string& reason);
 
   IFileOps& ops_;
   std::string path_;
+  std::function<std::string()> now_ = LocalTimeText;
 };
 
 // The refresh interval in minutes from its stored text: 30 when missing, empty or not a whole

@@ -163,14 +163,33 @@ TEST_F(EntriesWithSettingsTest, LinksAboveTheCountAreErasedAfterACompleteReadOnl
     if (c.erased) {
       EXPECT_EQ(ops.files.at(kSettingsPath),
                 "[Item1]\r\nDatabase=Store01\r\n[Item2]\r\nDatabase=Store02\r\n[Quorvan]\r\nversion=140120\r\n");
-      EXPECT_EQ(ops.created.size(), 1u) << "one whole-file write";
+      // The copy of what it erases beside the file first, then one whole-file write.
+      EXPECT_EQ(ops.created.size(), 2u);
+      const std::string& removed = ops.files.at(settings.RemovedPath());
+      EXPECT_EQ(removed.substr(removed.find("\r\n") + 2), "[Item3]\r\nDatabase=Store03\r\n[Item12]\r\nDatabase=Store12\r\n");
       list.ReadEntries();
-      EXPECT_EQ(ops.created.size(), 1u) << "nothing left to erase, yet the file was written";
+      EXPECT_EQ(ops.created.size(), 2u) << "nothing left to erase, yet a file was written";
     } else {
       EXPECT_EQ(ops.files.at(kSettingsPath), settingsBefore);
       EXPECT_TRUE(ops.created.empty());
     }
   }
+}
+
+// Saved by an old Mac editor, with a CR alone at every line's end: read as the profile functions read it.
+TEST_F(EntriesWithSettingsTest, LinesEndedByACarriageReturnAloneAreRead) {
+  std::string cr = Cp936(TwoEntries());
+  for (size_t at = cr.find("\r\n"); at != std::string::npos; at = cr.find("\r\n", at)) cr.erase(at + 1, 1);
+  ASSERT_EQ(cr.find('\n'), std::string::npos);
+  ops.files[kPath] = cr;
+  EntryListRead read = list.ReadEntries();
+  ASSERT_EQ(read.status, EntryListRead::Status::Ok) << read.error;
+  ASSERT_EQ(read.entries.size(), 2u);
+  EXPECT_EQ(read.entries[1].name, kName2);
+  // A customer stored keeps the file's own line ends.
+  ASSERT_TRUE(list.StoreCustomer(2, "新名", kAddr2));
+  EXPECT_EQ(ops.files.at(kPath).find('\n'), std::string::npos);
+  EXPECT_EQ(list.ReadEntries().entries[1].name, "新名");
 }
 
 TEST_F(EntriesWithSettingsTest, ARefusedEraseDoesNotFailTheRead) {

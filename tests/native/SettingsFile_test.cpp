@@ -19,6 +19,12 @@ class SettingsFileTest : public ::testing::Test {
  protected:
   void Given(const std::string& bytes) { ops.files[kPath] = bytes; }
   const std::string& File() { return ops.files.at(kPath); }
+  // New copies of the settings file written (one per write), not of the file beside it.
+  size_t SettingsWrites() const {
+    size_t writes = 0;
+    for (const std::string& path : ops.created) writes += path.rfind(kPath + ".", 0) == 0;
+    return writes;
+  }
   MemoryFileOps ops;
   SettingsFile settings{ops, kPath};
 };
@@ -316,7 +322,7 @@ TEST_F(SettingsFileTest, EraseAboveRemovesTheLinksOfHigherNumbersInOneWrite) {
   EXPECT_EQ(File(),
             "[Item1]\r\nDatabase=a\r\n[Quorvan]\r\nversion=1\r\n[Item2]\r\nDatabase=b\r\n[Item007]\r\nDatabase=padded\r\n"
             "[Item0]\r\n[Items]\r\n");
-  EXPECT_EQ(ops.created.size(), 1u);
+  EXPECT_EQ(SettingsWrites(), 1u);
 
   settings.EraseEntryLinksAbove(0);
   EXPECT_EQ(File(), "[Quorvan]\r\nversion=1\r\n[Item007]\r\nDatabase=padded\r\n[Item0]\r\n[Items]\r\n");
@@ -365,13 +371,13 @@ TEST_F(SettingsFileTest, ASnapshotReadsEveryEntryAsReadEntryLinkDoes) {
 TEST_F(SettingsFileTest, EraseAboveAnswersTheLinksAsItLeftThem) {
   Given("[Item1]\r\nDatabase=a\r\n[Item3]\r\nDatabase=c\r\n[Item2]\r\nDatabase=b\r\n");
   const EntryLinksSnapshot after = settings.EraseEntryLinksAbove(2);
-  EXPECT_EQ(ops.reads, 1);
+  EXPECT_EQ(ops.readsOf[kPath], 1);
   EXPECT_EQ(after.ReadEntryDatabase(1), "a");
   EXPECT_EQ(after.ReadEntryDatabase(2), "b");
   EXPECT_EQ(after.ReadEntryDatabase(3), "");
   // Nothing to erase: no write, and still the links as they are.
   EXPECT_EQ(settings.EraseEntryLinksAbove(5).ReadEntryDatabase(2), "b");
-  EXPECT_EQ(ops.created.size(), 1u);
+  EXPECT_EQ(SettingsWrites(), 1u);
 
   // Thousands of sections erased in one pass.
   std::string many;
@@ -379,6 +385,68 @@ TEST_F(SettingsFileTest, EraseAboveAnswersTheLinksAsItLeftThem) {
   Given(many);
   EXPECT_EQ(settings.EraseEntryLinksAbove(1).ReadEntryDatabase(1), "d1");
   EXPECT_EQ(File(), "[Item1]\r\nDatabase=d1\r\n");
+}
+
+// Count lowered by mistake: the links it erases are kept beside the file, byte for byte, so that
+// they can be put back.
+TEST_F(SettingsFileTest, ErasedLinksAreKeptBesideTheFileFirst) {
+  const std::string removedPath = "C:\\Teshmar\\Quorvan.removed.ini";
+  EXPECT_EQ(settings.RemovedPath(), removedPath);
+  std::string stamp = "2026-03-01 03:20:05";
+  settings.SetClock([&] { return stamp; });
+  const std::string item3 = "[Item3]\r\nServername=10.0.0.3\r\n; by hand\r\nDatabase=" + *Utf8ToCp936("东城店") + "\r\n";
+  const std::string item12 = "[item12]  \r\nDatabase=l\r\n";
+  Given("[Item1]\r\nDatabase=a\r\n" + item3 + "[Quorvan]\r\nversion=1\r\n" + item12);
+  settings.EraseEntryLinksAbove(1);
+  EXPECT_EQ(File(), "[Item1]\r\nDatabase=a\r\n[Quorvan]\r\nversion=1\r\n");
+  const std::string first = *Utf8ToCp936("; 2026-03-01 03:20:05 注册项列表的Count为1：以下连接已从Quorvan.ini删除\r\n") + item3 + item12;
+  EXPECT_EQ(ops.files.at(removedPath), first);
+
+  // A later erase comes after the earlier one; a refused erase (the file read-only) keeps its
+  // copy once, however often it is tried again.
+  stamp = "2026-03-02 08:00:00";
+  Given("[Item1]\r\nDatabase=a\r\n[Item2]\r\nDatabase=b");
+  ops.readOnly.insert(kPath);
+  EXPECT_THROW(settings.EraseEntryLinksAbove(0), SettingsWriteError);
+  EXPECT_THROW(settings.EraseEntryLinksAbove(0), SettingsWriteError);
+  const std::string second = first + *Utf8ToCp936("; 2026-03-02 08:00:00 注册项列表的Count为0：以下连接已从Quorvan.ini删除\r\n") +
+                             "[Item1]\r\nDatabase=a\r\n[Item2]\r\nDatabase=b";
+  EXPECT_EQ(ops.files.at(removedPath), second);
+  EXPECT_EQ(File(), "[Item1]\r\nDatabase=a\r\n[Item2]\r\nDatabase=b");
+
+  // A copy that cannot be kept: nothing is erased this time.
+  ops.readOnly.clear();
+  for (const auto refuse : {std::function<void()>([&] { ops.unreadable.insert(removedPath); }),
+                            std::function<void()>([&] { ops.readOnly.insert(removedPath); })}) {
+    ops.unreadable.clear();
+    ops.readOnly.clear();
+    refuse();
+    Given("[Item1]\r\nDatabase=z\r\n");
+    EXPECT_THROW(settings.EraseEntryLinksAbove(0), SettingsWriteError);
+    EXPECT_EQ(File(), "[Item1]\r\nDatabase=z\r\n");
+    EXPECT_EQ(ops.files.at(removedPath), second);
+  }
+  Given("[Item1]\r\nDatabase=a\r\n[Item2]\r\nDatabase=c");
+
+  // Erasing one entry's link keeps it too.
+  ops.unreadable.clear();
+  ops.readOnly.clear();
+  settings.EraseEntryLink(2);
+  EXPECT_EQ(File(), "[Item1]\r\nDatabase=a\r\n");
+  EXPECT_EQ(ops.files.at(removedPath),
+            second + *Utf8ToCp936("\r\n; 2026-03-02 08:00:00 删除注册项[2]的连接：以下连接已从Quorvan.ini删除\r\n") +
+                "[Item2]\r\nDatabase=c");
+}
+
+TEST_F(SettingsFileTest, ErasedLinksAreKeptInTheirFilesEncoding) {
+  // Saved by Notepad as Unicode: the copy is Unicode too, its sections byte for byte.
+  const std::string utf16 = "\xFF\xFE[\0I\0t\0e\0m\0\x32\0]\0\r\0\n\0D\0a\0t\0a\0b\0a\0s\0e\0=\0U\0\r\0\n\0"s;
+  settings.SetClock([] { return "T"; });
+  Given(utf16);
+  settings.EraseEntryLinksAbove(1);
+  EXPECT_EQ(File(), "\xFF\xFE"s);
+  const std::string comment = "; T 注册项列表的Count为1：以下连接已从Quorvan.ini删除\r\n";
+  EXPECT_EQ(ops.files.at("C:\\Teshmar\\Quorvan.removed.ini"), "\xFF\xFE"s + Utf8ToUtf16Le(comment) + utf16.substr(2));
 }
 
 // A UTF-16 file with a stray byte at its end: lines added go before that byte, so they keep whole
