@@ -57,7 +57,7 @@ void GuestEdit::EditOnOpenConnection(int entryNo, std::string name, std::string 
       return;
     }
   }
-  entryGrid_.ReadEntryList();
+  entryGrid_.ReadEntryListAgain();
   // A store and its ERP database share one customer, whose record is in entry 1's database. With
   // stores only, each entry is a site of its own: its record goes into its own database, never
   // over another site's. An ERP database has no customer record.

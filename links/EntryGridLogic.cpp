@@ -73,6 +73,19 @@ bool EntryGridLogic::ReadEntryList() {
   return TakeList(read);
 }
 
+bool EntryGridLogic::ReadEntryListAgain() {
+  EntryListRead read = list_.ReadEntries();
+  if (read.status == EntryListRead::Status::Unreadable) {
+    if (read.error != listFault_) {
+      listFault_ = read.error;
+      host_.ShowMessageWindow(read.error);
+    }
+    return false;
+  }
+  listFault_.clear();
+  return TakeList(read);
+}
+
 bool EntryGridLogic::TakeList(const EntryListRead& read) {
   // The same entries with the same kinds are still the list a refresh under way checks: a
   // customer's new name changes no link. Any other list takes no older result.
@@ -338,10 +351,7 @@ void EntryGridLogic::Timer3Timer() {
     // One refresh at a time: a tick while one is under way (its checks, its boxes, its message
     // window, or the operator's) starts nothing; the next tick comes as usual.
     if (periodic_ || refreshDepth_ > 0) return;
-    EntryListRead read = list_.ReadEntries();
-    // A list that cannot be read now keeps the previous one until the next tick.
-    if (read.status == EntryListRead::Status::Unreadable) return;
-    if (!TakeList(read)) return;
+    if (!ReadEntryListAgain()) return;
     if (host_.Timer3Enabled()) StartPeriodicRefresh();
   } catch (...) {
     // Timer work never reaches the operator as an error.

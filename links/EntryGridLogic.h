@@ -79,6 +79,10 @@ class EntryGridLogic {
   // Reads the list of entries, derives the layout and fills the rows. A list that cannot be read
   // takes the failure path of FillEntryRows; false then.
   bool ReadEntryList();
+  // The same outside the first show (the periodic refresh, the customer dialog): a list that cannot
+  // be read keeps the list shown, and the message window says what is wrong, once for each distinct
+  // fault until a good read; the console goes on. False when no new list was taken.
+  bool ReadEntryListAgain();
   // Fills the rows from the settings file as it is now (one reading for all rows).
   bool FillEntryRows();
   bool RefreshLinkStates(int entryNo, bool showProgress);
@@ -157,6 +161,7 @@ class EntryGridLogic {
   InlineProviderWorker inlineWorker_;
   IProviderWorker* connWorker_ = &inlineWorker_;
   LinkHistory* history_ = nullptr;
+  std::string listFault_;    // the last fault of the list told, until a good read
   unsigned generation_ = 0;  // one more at every reading of the list that gives other entries
   int refreshDepth_ = 0;     // refreshes checking or showing their results now, one inside another
   std::shared_ptr<PeriodicRefresh> periodic_;          // under way

@@ -324,14 +324,24 @@ TEST_F(EntryGridLogicTest, PeriodicRefresh) {
   EXPECT_EQ(Column(4), (std::vector<std::string>{"连接状态", "连接", "断开"}));
   EXPECT_EQ(host.log, (std::vector<std::string>{"message \r\n注册项[2]连接数据库出错!"}));  // no progress window
 
-  // A list that cannot be read now: the previous rows and states stay, nothing is said.
+  // A list that cannot be read now: the previous rows and states stay, the message window says
+  // what is wrong once for each fault, and the console goes on.
   host.log.clear();
   list.read.status = EntryListRead::Status::Unreadable;
   list.read.error = "bad";
   logic.Timer3Timer();
-  EXPECT_TRUE(host.log.empty());
+  logic.Timer3Timer();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message bad"}));
+  list.read.error = "worse";
+  logic.Timer3Timer();
+  logic.Timer3Timer();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message bad", "message worse"}));
   EXPECT_EQ(grid.RowCount(), 3);
   EXPECT_TRUE(logic.Connected(1));
+  // The customer dialog's re-read of the same list: not told again, and nothing ends.
+  EXPECT_FALSE(logic.ReadEntryListAgain());
+  EXPECT_EQ(host.log.size(), 2u);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "quit"), 0);
 
   // A longer list: new rows, every state read afresh; with Timer3 off nothing is checked.
   list.Set({MakeEntry(1), MakeEntry(2), MakeEntry(3)});
@@ -342,6 +352,12 @@ TEST_F(EntryGridLogicTest, PeriodicRefresh) {
   EXPECT_FALSE(logic.Connected(1));
   EXPECT_EQ(db.connectionStrings().size(), attempts);
   EXPECT_EQ(Column(4), (std::vector<std::string>{"连接状态", "连接", "断开", ""}));
+  // After a good read, the same fault is news again.
+  host.log.clear();
+  list.read.status = EntryListRead::Status::Unreadable;
+  list.read.error = "bad";
+  logic.Timer3Timer();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message bad"}));
 }
 
 TEST_F(EntryGridLogicTest, OpenEntryConnection) {

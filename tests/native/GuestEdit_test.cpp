@@ -31,6 +31,11 @@ class FakeEntryList : public IEntryList {
   EntryListRead ReadEntries() override {
     journal_.push_back("read");
     EntryListRead read;
+    if (broken) {
+      read.status = EntryListRead::Status::Unreadable;
+      read.error = *broken;
+      return read;
+    }
     read.status = EntryListRead::Status::Ok;
     read.entries = entries;
     return read;
@@ -45,6 +50,7 @@ class FakeEntryList : public IEntryList {
 
   std::vector<Entry> entries;
   std::set<int> refused;
+  std::optional<std::string> broken;  // the file's fault when it cannot be read
 
  private:
   std::vector<std::string>& journal_;
@@ -52,13 +58,14 @@ class FakeEntryList : public IEntryList {
 
 class QuietHost : public IEntryGridHost {
  public:
-  void ShowMessageWindow(const std::string&) override {}
+  void ShowMessageWindow(const std::string& text) override { said.push_back("message " + text); }
   void ShowProgressWindow(const std::string&, bool, bool, bool, unsigned) override {}
   void HideProgressWindow() override {}
   bool RunLinkDialog(int, DatabaseKind, std::string&) override { return false; }
   bool Timer3Enabled() override { return true; }
   void StopRefreshTimers() override {}
-  void RequestQuit() override {}
+  void RequestQuit() override { said.push_back("quit"); }
+  std::vector<std::string> said;
 };
 
 LinkSettings Link(int entryNo) {
@@ -249,6 +256,21 @@ TEST_F(GuestEditTest, TheValuesComeFromTheGridNotTheList) {
   grid.SetRow(2);
   guest.BtnGuestClick();
   EXPECT_EQ(journal.at(0), "dialog 格子里的名字 广东省,东莞市,,路2 mode 1 open");
+}
+
+// The list broke on disk while the dialog was open: the rows shown stay, the message window says
+// what is wrong, and the console goes on; the record is written all the same.
+TEST_F(GuestEditTest, AListThatCannotBeReadAfterTheDialogIsToldAndEndsNothing) {
+  Entries({"1", "1"});
+  StoreDatabases();
+  answer = {{"新店", "广东省,东莞市,,新路"}};
+  list.broken = "注册项列表文件 C:\\T\\Entries.ini 无法读取：缺少[Entry2]";
+  grid.SetRow(2);
+  guest.BtnGuestClick();
+  EXPECT_EQ(host.said, std::vector<std::string>{"message " + *list.broken});
+  EXPECT_EQ(grid.RowCount(), 3);
+  EXPECT_EQ(Executed(), std::vector<std::string>{"execute Update Base set Name='新店',Addr='新路' "});
+  ExpectClosed();
 }
 
 TEST_F(GuestEditTest, AnErrorOfTheRecordClosesTheConnectionAndIsShown) {
