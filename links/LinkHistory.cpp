@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace teshmar {
 
@@ -34,11 +35,24 @@ std::string CsvLine(const std::vector<std::string>& fields) {
   std::string line;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) line += ',';
-    line += '"';
-    for (char c : fields[i]) {
-      if (c == '"') line += '"';
-      line += c == '\r' || c == '\n' ? ' ' : c;  // one record, one line
+    std::string_view field = fields[i];
+    bool cut = false;
+    if (field.size() > kMaxFieldBytes) {
+      // Cut between two characters, never inside one.
+      size_t end = kMaxFieldBytes;
+      while (end > 0 && (static_cast<unsigned char>(field[end]) & 0xC0) == 0x80) --end;
+      field = field.substr(0, end);
+      cut = true;
     }
+    line += '"';
+    // A spreadsheet would take the field for a formula.
+    if (!field.empty() && std::string_view("=+-@").find(field.front()) != std::string_view::npos) line += '\'';
+    for (char c : field) {
+      if (c == '"') line += '"';
+      const auto byte = static_cast<unsigned char>(c);
+      line += byte < 0x20 || byte == 0x7F ? ' ' : c;  // one record, one line, no control characters
+    }
+    if (cut) line += "…";
     line += '"';
   }
   return line + "\r\n";

@@ -29,7 +29,13 @@ class IHistoryClock {
 // "YYYY-MM-DDThh:mm:ss+hh:mm" from a local time and its offset east of UTC in minutes.
 std::string FormatHistoryTime(int year, int month, int day, int hour, int minute, int second, int offsetMinutes);
 
-// One field list as a CSV line: every field quoted, quotes doubled, ended by CR LF.
+// The most bytes of a field a history line holds: far beyond any customer name or error text a
+// server gives (a few hundred), and small enough that a line never comes near the file's limit.
+constexpr size_t kMaxFieldBytes = 4096;
+
+// One field list as a CSV line: every field quoted, quotes doubled, ended by CR LF. A field longer
+// than kMaxFieldBytes is cut and ends in "…"; control characters are written as blanks; a field
+// beginning with "=", "+", "-" or "@" gets a leading "'", as spreadsheets expect of text.
 std::string CsvLine(const std::vector<std::string>& fields);
 
 // The records of a history file's bytes, heading and byte-order mark left out. A last line that

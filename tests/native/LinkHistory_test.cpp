@@ -69,6 +69,46 @@ TEST(LinkHistoryTest, FieldsQuotedAndOneLinePerRecord) {
   EXPECT_EQ(ReadHistoryRecords(bytes), (std::vector<Record>{{"t", "1", "东城 \"旗舰\", 店", "断开", "e,1"}}));
 }
 
+TEST(LinkHistoryTest, FieldsASpreadsheetWouldMisreadAreWrittenAsText) {
+  struct Case {
+    std::string field, written;
+  } cases[] = {
+      {"=HYPERLINK(\"x\")", "'=HYPERLINK(\"\"x\"\")"},
+      {"+86 店", "'+86 店"},
+      {"-东城店", "'-东城店"},
+      {"@店", "'@店"},
+      {"东城=店", "东城=店"},
+      {std::string("a\tb\0c\x7f" "d\x01", 8), "a b c d "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.field);
+    EXPECT_EQ(CsvLine({c.field}), "\"" + c.written + "\"\r\n");
+  }
+}
+
+// A broken list with a name of a megabyte: one line of a bounded size, cut between two characters,
+// so the file renews itself at most once and keeps every earlier line in the older file.
+TEST(LinkHistoryTest, AHugeFieldIsCutAndNeverEmptiesTheHistory) {
+  std::string huge;
+  while (huge.size() < 1024 * 1024) huge += "东城店";
+  const std::string line = CsvLine({"t", "1", huge, "断开", huge});
+  EXPECT_LT(line.size(), 3 * kMaxFieldBytes);
+  const Record record = ReadHistoryRecords(kBom + kHeading + line).at(0);
+  EXPECT_EQ(record[2].size(), kMaxFieldBytes - kMaxFieldBytes % 3 + std::string("…").size());
+  EXPECT_EQ(record[2].substr(record[2].size() - 6), "店…");
+
+  MemoryHistoryFile file;
+  StepClock clock;
+  LinkHistory history(file, clock);
+  history.NoteStart();
+  while (file.bytes.size() + 2 * kMaxFieldBytes < LinkHistory::kLimit) history.NoteStart();
+  const size_t before = ReadHistoryRecords(file.bytes).size();
+  history.NoteStates({{1, huge, false, huge}, {2, huge, false, huge}, {3, huge, false, huge}});
+  EXPECT_LE(file.rotations, 1);
+  EXPECT_EQ(ReadHistoryRecords(file.older).size() + ReadHistoryRecords(file.bytes).size(), before + 3);
+  EXPECT_LE(file.bytes.size(), LinkHistory::kLimit);
+}
+
 TEST(LinkHistoryTest, StartChangesAndEnd) {
   MemoryHistoryFile file;
   StepClock clock;
