@@ -1,27 +1,27 @@
 #include "app/WinServices.h"
 
 #include "app/AppWindow.h"
+#include "win/Modal.h"
 #include "win/Wide.h"
 
 namespace teshmar::app {
 
-namespace {
-
 // A box enables its owner again when it closes. While a modal window runs, the main window is
-// disabled and must stay so: the box then belongs to the active window of this thread, as the
-// framework's boxes do, and to the main window only when no window of this process is active.
-HWND ApplicationOwner() {
+// disabled and must stay so: the box then belongs to that window, whatever window is active (none
+// of this process, when the operator switched to another program meanwhile), so that the window
+// is disabled while its box waits. Otherwise it belongs to the active window of this process, as
+// the framework's boxes do, and to the main window when none is active.
+HWND ApplicationBoxOwner() {
+  if (HWND modal = win::InnermostModalWindow()) return modal;
   HWND active = GetActiveWindow();
   DWORD process = 0;
   if (active && GetWindowThreadProcessId(active, &process) && process == GetCurrentProcessId()) return active;
   return MainWindow();
 }
 
-}  // namespace
-
 int WinMessageBoxes::Show(const std::string& text, const std::string& caption, unsigned flags,
                           MessageBoxOwner owner) {
-  HWND parent = owner == MessageBoxOwner::Application ? ApplicationOwner() : nullptr;
+  HWND parent = owner == MessageBoxOwner::Application ? ApplicationBoxOwner() : nullptr;
   return MessageBoxW(parent, win::Widen(text).c_str(), win::Widen(caption).c_str(), flags);
 }
 

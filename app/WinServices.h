@@ -6,8 +6,12 @@
 
 namespace teshmar::app {
 
-// Message boxes through MessageBoxW; "owned by the application" means by the thread's active
-// window of this process (a modal dialog, while one runs), else by the main window.
+// The window that a box "owned by the application" belongs to: the innermost modal window while
+// one runs (whatever window is active), else the thread's active window of this process, else
+// the main window.
+HWND ApplicationBoxOwner();
+
+// Message boxes through MessageBoxW, owned by ApplicationBoxOwner or by nobody.
 class WinMessageBoxes : public IMessageBoxes {
  public:
   int Show(const std::string& text, const std::string& caption, unsigned flags, MessageBoxOwner owner) override;

@@ -1,5 +1,6 @@
 #include "win/Modal.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace teshmar::win {
@@ -26,6 +27,9 @@ BOOL CALLBACK DisableOne(HWND window, LPARAM data) {
   return TRUE;
 }
 
+// The windows running modally on this thread, the innermost last.
+thread_local std::vector<HWND> modalWindows;
+
 ModalRun* RunOf(HWND window) {
   return window ? static_cast<ModalRun*>(GetPropW(window, kModalProperty)) : nullptr;
 }
@@ -42,6 +46,7 @@ int RunModal(HWND window) {
   if (!IsWindowVisible(window)) ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
 
+  modalWindows.push_back(window);
   bool quit = false;
   WPARAM quitCode = 0;
   MSG message{};
@@ -59,6 +64,7 @@ int RunModal(HWND window) {
     }
   }
 
+  modalWindows.erase(std::find(modalWindows.begin(), modalWindows.end(), window));
   for (HWND other : context.disabled) {
     if (IsWindow(other)) EnableWindow(other, TRUE);
   }
@@ -81,5 +87,12 @@ bool EndModal(HWND window, int result) {
 }
 
 bool IsRunningModal(HWND window) { return RunOf(window) != nullptr; }
+
+HWND InnermostModalWindow() {
+  for (auto it = modalWindows.rbegin(); it != modalWindows.rend(); ++it) {
+    if (IsWindow(*it)) return *it;
+  }
+  return nullptr;
+}
 
 }  // namespace teshmar::win

@@ -23,4 +23,7 @@ bool EndModal(HWND window, int result);
 // Whether `window` is inside RunModal.
 bool IsRunningModal(HWND window);
 
+// The window of the innermost RunModal on this thread; nullptr when none runs.
+HWND InnermostModalWindow();
+
 }  // namespace teshmar::win

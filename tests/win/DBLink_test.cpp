@@ -15,6 +15,7 @@
 #include "app/AppWindow.h"
 #include "app/WinServices.h"
 #include "links/AdoDatabase.h"
+#include "links/ConnString.h"
 #include "links/FileOps.h"
 #include "links/SettingsFile.h"
 #include "support/FakeDatabase.h"
@@ -446,6 +447,64 @@ TEST_F(DBLinkDialogTest, SavingWithAnEmptyServerSaysSoInABoxOwnedByTheDialog) {
   EXPECT_FALSE(run.result);
   EXPECT_TRUE(IsWindowEnabled(owner.hwnd));
   EXPECT_EQ(ReadBytes(dir.File()).status, FileRead::Status::Missing);
+}
+
+// The operator switched to another program while "保 存" waited for the server: the box that
+// follows still belongs to the dialog, so the dialog is disabled under it and cannot be saved twice.
+TEST_F(DBLinkDialogTest, ABoxBelongsToTheDialogWhenAnotherProgramBecameActive) {
+  app::WinMessageBoxes realBoxes;
+  HWND boxOwner = nullptr;
+  bool dialogEnabledUnderBox = true;
+  HWND ownerChosen = nullptr;
+  std::atomic<bool> clicked{false}, done{false};
+  std::atomic<HWND> other{nullptr};
+  // Another program's window, on a thread of its own, takes the activation during the wait.
+  std::thread otherProgram([&] {
+    HWND window = CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    other = window;
+    bool switched = false;
+    while (!done) {
+      MSG message;
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+      if (clicked && !switched) {
+        Sleep(200);
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        switched = true;
+
+      }
+      HWND found = FindWindowW(L"#32770", L"Teshmar");
+      if (found && IsWindowVisible(found) && !boxOwner) {
+        boxOwner = GetWindow(found, GW_OWNER);
+        dialogEnabledUnderBox = boxOwner && IsWindowEnabled(boxOwner);
+        PostMessageW(found, WM_COMMAND, IDOK, 0);
+      }
+      Sleep(10);
+    }
+    DestroyWindow(window);
+  });
+  while (!other) Sleep(10);
+  db.DelayConnection(BuildConnString("10.0.0.1", "1433", "Db", "sa", "", 1), 1000);
+  db.RefuseEveryConnection();
+  HWND dialogSeen = nullptr;
+  RunDialog(owner.hwnd, db, settings, realBoxes, 2, DatabaseKind::Store,
+            {[&](HWND d) {
+               dialogSeen = d;
+               SetWindowTextW(Item(d, kCBServerIP), L"10.0.0.1");
+               SetWindowTextW(Item(d, kLogID), L"sa");
+               SetWindowTextW(Item(d, kLogPwd), L"");
+               SetWindowTextW(Item(d, kCBDateDB), L"Db");
+               clicked = true;
+               SendMessageW(Item(d, kBtnOK), BM_CLICK, 0, 0);  // returns once the box is closed
+               // Still another program's: the choice of the box's owner must not depend on it.
+               ownerChosen = app::ApplicationBoxOwner();
+             }});
+  done = true;
+  otherProgram.join();
+  EXPECT_EQ(ownerChosen, dialogSeen);
+  EXPECT_EQ(boxOwner, dialogSeen);
+  EXPECT_FALSE(dialogEnabledUnderBox);
 }
 
 TEST_F(DBLinkDialogTest, ApplicationBoxesBelongToTheMainWindowWhenNoDialogRuns) {
