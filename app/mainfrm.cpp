@@ -80,8 +80,9 @@ TMainForm::TMainForm(HINSTANCE instance, IMessageBoxes& boxes, IProgramSettings&
       links_(links),
       grid_(gridModel_, *this, entries, links, database, boxes),
       guest_(gridModel_, grid_, entries, links, boxes,
-             [this](std::string& name, std::string& address, int mode) {
-               return EditGuest(hwnd_, boxes_, name, address, mode);
+             [this, &entries](std::string& name, std::string& address, int mode) {
+               return EditGuest(hwnd_, boxes_, name, address, mode,
+                                [&entries](const std::string& text) { return entries.CanStore(text); });
              },
              [](bool waiting) { SetCursor(LoadCursorW(nullptr, waiting ? IDC_WAIT : IDC_ARROW)); }),
       logic_(*this, boxes, settings, *this, refreshMinutes) {}

@@ -69,6 +69,19 @@ void ModeInfoLogic::Button1Click() {
       return;
     }
   }
+  // Said while the input is still there: a text the list file cannot store would be refused
+  // after the dialog closed, and everything typed lost.
+  if (FCanStore) {
+    const std::pair<ModeInfoControl, const char*> boxes[] = {
+        {ModeInfoControl::GuestEd, "客户名称"}, {ModeInfoControl::CBProvince, "省"}, {ModeInfoControl::CBCity, "市"},
+        {ModeInfoControl::CBArea, "县(区)"},    {ModeInfoControl::AddrEd, "街道"},
+    };
+    for (const auto& [control, name] : boxes) {
+      if (FCanStore(Trimmed(control))) continue;
+      boxes_.ShowPlain(std::string("“") + name + "”中有" + FListFileName + "无法保存的字符，请修改！");
+      return;
+    }
+  }
   FGuestName = Trimmed(ModeInfoControl::GuestEd);
   FGuestAddr = Trimmed(ModeInfoControl::CBProvince) + "," + Trimmed(ModeInfoControl::CBCity) + "," +
                Trimmed(ModeInfoControl::CBArea) + "," + Trimmed(ModeInfoControl::AddrEd);

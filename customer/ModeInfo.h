@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,9 @@ class ModeInfoLogic {
   std::string FGuestName;
   std::string FGuestAddr;
   int FMode = kModeAsIs;
+  // Whether the list file can hold a text, and its name for the operator; every text when not set.
+  std::function<bool(const std::string&)> FCanStore;
+  std::string FListFileName = "Entries.ini";
 
  private:
   std::string Trimmed(ModeInfoControl control);

@@ -292,13 +292,15 @@ void TModeInfoFrm::SelectExact(ModeInfoControl control, const std::string& text)
   SendMessageW(box, CB_SETCURSEL, found == CB_ERR ? static_cast<WPARAM>(-1) : static_cast<WPARAM>(found), 0);
 }
 
-bool EditGuest(HWND owner, IMessageBoxes& boxes, std::string& name, std::string& address, int mode) {
+bool EditGuest(HWND owner, IMessageBoxes& boxes, std::string& name, std::string& address, int mode,
+               std::function<bool(const std::string&)> canStore) {
   TModeInfoFrm form(boxes);
   if (!form.Create(owner)) return false;
   ModeInfoFrm = &form;
   form.logic.FGuestName = name;
   form.logic.FGuestAddr = address;
   form.logic.FMode = mode;
+  form.logic.FCanStore = std::move(canStore);
   form.Show();
   const bool ok = win::RunModal(form.hwnd) == static_cast<int>(ModeInfoResult::OK);
   if (ok) {

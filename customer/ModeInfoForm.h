@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "common/MessageBoxes.h"
@@ -15,7 +16,9 @@ extern TModeInfoFrm* ModeInfoFrm;
 // Creates the customer dialog over owner, shows it modally with the name, address and mode, and
 // destroys it. True when it closed with OK: name and address then hold the saved values; otherwise
 // both stay unchanged.
-bool EditGuest(HWND owner, IMessageBoxes& boxes, std::string& name, std::string& address, int mode);
+// With `canStore`, a text the list file cannot hold is named and the dialog stays open.
+bool EditGuest(HWND owner, IMessageBoxes& boxes, std::string& name, std::string& address, int mode,
+               std::function<bool(const std::string&)> canStore = {});
 
 // The window's class, size and child ids, for the tests and the end-to-end driver.
 namespace modeinfo_form {

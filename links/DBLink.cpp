@@ -224,6 +224,25 @@ void DBLinkLogic::BtnOKClickSteps() {
   const std::string login = Value(DBLinkControl::LogID);
   const std::string password = Value(DBLinkControl::LogPwd);
 
+  // Before the server is asked: a text the settings file cannot store would only be refused at the
+  // write, after the operator waited, and named as a fault of the file.
+  const std::string databaseBox = TrimControl(view_.Text(DBLinkControl::RzLabel4));
+  const std::pair<DBLinkControl, std::string> boxes[] = {
+      {DBLinkControl::CBServerIP, "服务器(IP)"},
+      {DBLinkControl::PortEd, "端口"},
+      {DBLinkControl::LogID, "数据库账号"},
+      {DBLinkControl::LogPwd, "数据库密码"},
+      {DBLinkControl::CBDateDB, databaseBox.empty() ? std::string("库名") : databaseBox},
+  };
+  for (const auto& [control, label] : boxes) {
+    if (links_.CanStore(Value(control))) continue;
+    std::string name = label;
+    if (name.size() >= 3 && name.compare(name.size() - 3, 3, "：") == 0) name.erase(name.size() - 3);
+    boxes_.ShowPlain("“" + name + "”中有" + links_.FileName() + "无法保存的字符，请修改！");
+    view_.Focus(control);
+    return;
+  }
+
   bool connected = false;
   try {
     connected = ConnectTest(server, port, database, login, password, FConnType, false);

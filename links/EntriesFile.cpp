@@ -81,6 +81,11 @@ EntryListRead EntriesFile::ReadEntries() {
   return result;
 }
 
+bool EntriesFile::CanStore(const std::string& text) {
+  FileRead read = ops_.Read(path_);
+  return IniDocument::Parse(read.status == FileRead::Status::Ok ? read.bytes : std::string()).CanHold(text);
+}
+
 bool EntriesFile::StoreCustomer(int entryNo, const std::string& name, const std::string& addr) {
   if (entryNo < 1) return false;
   const std::string section = EntrySection(entryNo);

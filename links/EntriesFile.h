@@ -26,6 +26,7 @@ class EntriesFile : public IEntryList {
   EntryListRead ReadEntries() override;
   // Refused also when the file is missing or unreadable, or holds no section EntryN.
   bool StoreCustomer(int entryNo, const std::string& name, const std::string& addr) override;
+  bool CanStore(const std::string& text) override;
 
   static std::string EntrySection(int entryNo) { return "Entry" + std::to_string(entryNo); }
 

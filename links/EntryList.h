@@ -36,6 +36,11 @@ class IEntryList {
   // Stores an entry's customer name and address; false, with the file left byte-identical, when
   // the value cannot be stored or the platform refuses the write.
   virtual bool StoreCustomer(int entryNo, const std::string& name, const std::string& addr) = 0;
+  // Whether the file, in the encoding it has now, can hold the text as a value.
+  virtual bool CanStore(const std::string& text) {
+    (void)text;
+    return true;
+  }
 };
 
 }  // namespace teshmar

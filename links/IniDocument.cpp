@@ -101,8 +101,6 @@ std::optional<KeyLine> ParseKeyLine(const std::string& text) {
   return KeyLine{TrimControl(std::string_view(text).substr(0, eq)), TrimControl(std::string_view(text).substr(eq + 1))};
 }
 
-bool BreaksLine(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
-
 }  // namespace
 
 IniDocument IniDocument::Parse(std::string_view bytes) {
@@ -144,6 +142,10 @@ IniDocument IniDocument::Parse(std::string_view bytes) {
     doc.lines_.push_back({std::string(content), text, doc.IsHeader(content)});
   }
   return doc;
+}
+
+bool IniDocument::BreaksLine(std::string_view s) {
+  return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
 std::optional<std::string> IniDocument::Decode(std::string_view content) const {

@@ -43,6 +43,9 @@ class IniDocument {
   // the document is then unchanged.
   bool Set(std::string_view section, std::string_view key, std::string_view value);
 
+  // Whether Set could store the text as a value in the file's encoding, on one line.
+  bool CanHold(std::string_view text) const { return !BreaksLine(text) && MakeLine(text).has_value(); }
+
   bool HasSection(std::string_view section) const;
   // The names of the readable section headers, in file order, repeats included.
   std::vector<std::string> SectionNames() const;
@@ -83,6 +86,7 @@ class IniDocument {
 
   std::optional<SectionSpan> FindSection(std::string_view section, size_t from = 0) const;
   std::optional<Line> MakeLine(std::string_view text) const;
+  static bool BreaksLine(std::string_view text);
   std::optional<std::string> Decode(std::string_view content) const;
   bool IsHeader(std::string_view raw) const;
   void EnsureLastLineTerminated();

@@ -49,6 +49,13 @@ class IEntryLinks {
   // later under such a number starts without another site's link. Answers every entry's link as
   // the file holds them afterwards, from the same reading. Throws as WriteEntryLink does.
   virtual EntryLinksSnapshot EraseEntryLinksAbove(int count) = 0;
+  // Whether the file, in the encoding it has now, can hold the text as a value.
+  virtual bool CanStore(const std::string& text) {
+    (void)text;
+    return true;
+  }
+  // The file's name, for the operator.
+  virtual std::string FileName() { return "Quorvan.ini"; }
 };
 
 }  // namespace teshmar

@@ -55,6 +55,8 @@ class SettingsFile : public IEntryLinks {
   void EraseEntryLink(int entryNo) override;
   // Keeps a copy of the sections in the removed file first; when that copy is refused, nothing is erased.
   EntryLinksSnapshot EraseEntryLinksAbove(int count) override;
+  bool CanStore(const std::string& text) override { return LoadForReading().CanHold(text); }
+  std::string FileName() override { return kFileName; }
   std::string RemovedPath() const;
   // The local time for the removed file's comment lines; tests set their own.
   void SetClock(std::function<std::string()> now) { now_ = std::move(now); }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Cp936.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"
@@ -412,6 +413,34 @@ TEST(DBLinkSave, StepsRunInOrderAndTheFirstFailingOneEndsTheClick) {
     d.logic->BtnOKClick();
     EXPECT_EQ(d.journal, c.journal) << c.server << "/" << c.database;
     if (c.journal.front().rfind("box", 0) == 0) EXPECT_THAT(d.fakeDb.connectionStrings(), IsEmpty());
+  }
+}
+
+// Text the settings file cannot store (code page 936 has no "ñ" and no Hangul) is named before the
+// server is asked; the dialog stays open with the input and nothing is written.
+TEST(DBLinkSave, TextTheFileCannotStoreIsNamedBeforeAnythingHappens) {
+  const struct {
+    C box;
+    std::string name;
+  } cases[] = {
+      {C::LogPwd, "数据库密码"}, {C::LogID, "数据库账号"}, {C::CBDateDB, "门店数据库"}, {C::PortEd, "端口"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Dialog d;
+    d.links.canStore = [](const std::string& text) { return Utf8ToCp936(text).has_value(); };
+    d.view.texts[C::RzLabel4] = "门店数据库：";
+    d.Fill("10.0.0.7", "1433", "Shop", "sa", "pw");
+    d.view.texts[c.box] = c.box == C::CBDateDB ? "김밥" : "Señor1";
+    d.fakeDb.Answer(kStoreMarker, {{{"name", "Base"}}});
+    d.logic->BtnOKClick();
+    EXPECT_EQ(d.journal, (std::vector<std::string>{"box “" + c.name + "”中有Quorvan.ini无法保存的字符，请修改！",
+                                                   "focus " + std::string(c.box == C::LogPwd   ? "LogPwd"
+                                                                          : c.box == C::LogID  ? "LogID"
+                                                                          : c.box == C::PortEd ? "PortEd"
+                                                                                               : "CBDateDB")}));
+    EXPECT_THAT(d.fakeDb.connectionStrings(), IsEmpty());
+    EXPECT_EQ(d.links.writes, 0);
+    EXPECT_FALSE(d.view.result.has_value());
   }
 }
 

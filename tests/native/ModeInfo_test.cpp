@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Cp936.h"
+
 #include <ostream>
 
 #include <algorithm>
@@ -272,6 +274,28 @@ TEST_F(ModeInfoTest, ModeOneSavesEverythingEmpty) {
   EXPECT_EQ(view.ended, std::vector<ModeInfoResult>{ModeInfoResult::OK});
   EXPECT_EQ(logic.FGuestName, "");
   EXPECT_EQ(logic.FGuestAddr, ",,,");
+}
+
+// A Korean name in a code page 936 list: said while the dialog is open, with the input kept.
+TEST_F(ModeInfoTest, TextTheListCannotStoreKeepsTheDialogOpen) {
+  const struct {
+    C box;
+    const char* name;
+  } cases[] = {{C::GuestEd, "客户名称"}, {C::AddrEd, "街道"}, {C::CBCity, "市"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    boxes.shown.clear();
+    view.ended.clear();
+    Open("店", "广东省,东莞市,,东城路");
+    logic.FCanStore = [](const std::string& text) { return Utf8ToCp936(text).has_value(); };
+    Box(c.box).text = "김밥천국";
+    logic.Button1Click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, std::string("“") + c.name + "”中有Entries.ini无法保存的字符，请修改！");
+    EXPECT_TRUE(view.ended.empty()) << "the dialog stays open";
+    EXPECT_EQ(Box(c.box).text, "김밥천국");
+    EXPECT_EQ(logic.FGuestName, "店");
+  }
 }
 
 TEST_F(ModeInfoTest, CancelHandsNothingBack) {

@@ -438,6 +438,18 @@ TEST_F(SettingsFileTest, ErasedLinksAreKeptBesideTheFileFirst) {
                 "[Item2]\r\nDatabase=c");
 }
 
+TEST_F(SettingsFileTest, WhatTheFileCanStoreDependsOnItsEncoding) {
+  // No file yet: it will be code page 936.
+  EXPECT_TRUE(settings.CanStore("门店01"));
+  EXPECT_FALSE(settings.CanStore("Señor1"));
+  EXPECT_FALSE(settings.CanStore("two\nlines"));
+  Given("\xEF\xBB\xBF[Item1]\r\nDatabase=a\r\n");  // saved by Notepad as UTF-8
+  EXPECT_TRUE(settings.CanStore("Señor1"));
+  EXPECT_TRUE(settings.CanStore("김밥"));
+  Given("[Item1]\r\nDatabase=a\r\n");
+  EXPECT_FALSE(settings.CanStore("김밥"));
+}
+
 TEST_F(SettingsFileTest, ErasedLinksAreKeptInTheirFilesEncoding) {
   // Saved by Notepad as Unicode: the copy is Unicode too, its sections byte for byte.
   const std::string utf16 = "\xFF\xFE[\0I\0t\0e\0m\0\x32\0]\0\r\0\n\0D\0a\0t\0a\0b\0a\0s\0e\0=\0U\0\r\0\n\0"s;

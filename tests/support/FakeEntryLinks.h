@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,7 +32,10 @@ class FakeEntryLinks : public IEntryLinks {
     return ReadEveryEntryLink();
   }
 
+  bool CanStore(const std::string& text) override { return !canStore || canStore(text); }
+
   std::map<int, LinkSettings> links;
+  std::function<bool(const std::string&)> canStore;  // every text when not set
   std::vector<int> erasedAbove;  // the count of every EraseEntryLinksAbove call
   int snapshots = 0;             // ReadEveryEntryLink calls
 };
