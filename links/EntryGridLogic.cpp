@@ -332,6 +332,12 @@ void EntryGridLogic::RgInfoDblClick() {
   }
   std::string dbName;
   if (!host_.RunLinkDialog(*number, KindOfEntry(*number), dbName)) return;
+  // A periodic refresh read a shorter list while the dialog was open: the link stays saved (the
+  // operator may be fixing the list), but there is no entry to check it for, nor a kind.
+  if (*number < 1 || *number > EntryCount()) {
+    host_.ShowMessageWindow("注册项[" + std::to_string(*number) + "]已不在注册项列表中：连接已保存，但未检查!");
+    return;
+  }
   if (RefreshLinkStates(*number, true)) grid_.SetCell(kDatabaseCol, row, dbName);
   ShowLinkStates(*number, row);
 }

@@ -313,6 +313,26 @@ TEST_F(EntryGridLogicTest, DoubleClickPaths) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
+// A periodic refresh read a shorter list while the dialog was open.
+TEST_F(EntryGridLogicTest, ALinkSavedForAnEntryThatIsGoneIsNotChecked) {
+  list.Set({MakeEntry(1), MakeEntry(2), MakeEntry(3, "2")});
+  logic.SetGridHeadings();
+  ASSERT_TRUE(logic.ReadEntryList());
+  grid.SetRow(3);
+  host.dialogResult = "ErpMain";
+  host.onDialog = [&] {
+    links.links[3] = Link("10.0.0.3", "ErpMain");  // the dialog saved it
+    list.Set({MakeEntry(1), MakeEntry(2)});
+    logic.Timer3Timer();
+    host.log.clear();
+  };
+  logic.RgInfoDblClick();
+  EXPECT_EQ(host.log, (std::vector<std::string>{"message 注册项[3]已不在注册项列表中：连接已保存，但未检查!"}));
+  EXPECT_TRUE(db.connectionStrings().empty());
+  EXPECT_EQ(links.links.count(3), 1u) << "the saved link is kept";
+  EXPECT_EQ(grid.RowCount(), 3);
+}
+
 TEST_F(EntryGridLogicTest, PeriodicRefresh) {
   list.Set({MakeEntry(1), MakeEntry(2)});
   logic.SetGridHeadings();
