@@ -35,7 +35,9 @@ struct RgInfoView {
   HGDIOBJ oldBuffer = nullptr;
   int bufferWidth = 0, bufferHeight = 0;
   int wheelRest = 0;
-  SCROLLINFO shownScroll{};  // what the scroll bar was last given
+  int hWheelRest = 0;
+  SCROLLINFO shownScroll{};      // what the scroll bar was last given
+  SCROLLINFO shownHorizontal{};  // ... and the horizontal one
   bool hooked = false;       // the model's onChanged repaints this window
   bool created = false;      // CreateRgInfo has handed the window out; its destruction frees the view
 };
@@ -118,6 +120,7 @@ void PaintGrid(RgInfoView& view, HDC dc, const RECT& area) {
     if (!grid.CellRect(0, row, rowRect)) return false;
     if (rowRect.bottom + StringGrid::kLineWidth <= area.top || rowRect.top >= area.bottom) return true;
     for (int col = 0; col < grid.ColCount(); ++col) {
+      if (!grid.ColShown(col)) continue;
       const int left = grid.ColLeft(col);
       if (left >= area.right) break;
       const RECT cell{left, rowRect.top, left + grid.ColWidth(col), rowRect.bottom};
@@ -198,6 +201,25 @@ void UpdateScrollBar(RgInfoView& view) {
   SetScrollInfo(view.hwnd, SB_VERT, &info, TRUE);
 }
 
+// Positions are left columns, as a string grid's; hidden while every column fits.
+void UpdateHorizontalBar(RgInfoView& view) {
+  const StringGrid& grid = *view.model;
+  const int scrolling = grid.ColCount() - 1;
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 1;
+  info.nMax = std::max(scrolling, 1);
+  info.nPage = static_cast<UINT>(std::max(scrolling, 1) + 1 - grid.MaxLeftCol());
+  info.nPos = grid.LeftCol();
+  if (info.nMax == view.shownHorizontal.nMax && info.nPage == view.shownHorizontal.nPage &&
+      info.nPos == view.shownHorizontal.nPos && view.shownHorizontal.cbSize) {
+    return;
+  }
+  view.shownHorizontal = info;
+  SetScrollInfo(view.hwnd, SB_HORZ, &info, TRUE);
+}
+
 void SetTooltipText(RgInfoView& view) {
   if (!view.tooltip) return;
   view.tooltipWide = win::Widen(view.tooltipText);
@@ -256,6 +278,8 @@ void OnKeyDown(RgInfoView& view, WPARAM key) {
   const bool control = GetKeyState(VK_CONTROL) < 0;
   using Move = StringGrid::Move;
   switch (key) {
+    case VK_LEFT: grid.ScrollColumnsBy(-1); break;
+    case VK_RIGHT: grid.ScrollColumnsBy(1); break;
     case VK_UP: grid.MoveCurrent(Move::Up, shift); break;
     case VK_DOWN: grid.MoveCurrent(Move::Down, shift); break;
     case VK_PRIOR: grid.MoveCurrent(Move::PageUp, shift); break;
@@ -296,6 +320,36 @@ void OnVScroll(RgInfoView& view, int request) {
     }
     default: break;
   }
+}
+
+void OnHScroll(RgInfoView& view, int request) {
+  StringGrid& grid = *view.model;
+  switch (request) {
+    case SB_LINELEFT: grid.ScrollColumnsBy(-1); break;
+    case SB_LINERIGHT: grid.ScrollColumnsBy(1); break;
+    case SB_PAGELEFT: grid.ScrollColumnsBy(-2); break;
+    case SB_PAGERIGHT: grid.ScrollColumnsBy(2); break;
+    case SB_LEFT: grid.SetLeftCol(1); break;
+    case SB_RIGHT: grid.SetLeftCol(grid.MaxLeftCol()); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+      SCROLLINFO info{};
+      info.cbSize = sizeof info;
+      info.fMask = SIF_TRACKPOS;
+      if (GetScrollInfo(view.hwnd, SB_HORZ, &info)) grid.SetLeftCol(info.nTrackPos);
+      break;
+    }
+    default: break;
+  }
+}
+
+// A notch of a tilting wheel, or of the wheel with Shift, moves one column.
+void OnHorizontalWheel(RgInfoView& view, int delta) {
+  view.hWheelRest += delta;
+  const int notches = view.hWheelRest / WHEEL_DELTA;
+  if (notches == 0) return;
+  view.hWheelRest -= notches * WHEEL_DELTA;
+  view.model->ScrollColumnsBy(notches);
 }
 
 void OnMouseWheel(RgInfoView& view, int delta) {
@@ -346,6 +400,7 @@ void OnCreate(RgInfoView& view) {
   grid.onChanged = [self] {
     InvalidateRect(self->hwnd, nullptr, FALSE);
     UpdateScrollBar(*self);
+    UpdateHorizontalBar(*self);
     if (self->previousOnChanged) self->previousOnChanged();
   };
   view.hooked = true;
@@ -372,6 +427,7 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_CREATE:
       OnCreate(*view);
       UpdateScrollBar(*view);
+      UpdateHorizontalBar(*view);
       return 0;
     case WM_NCDESTROY: {
       OnDestroy(*view);
@@ -381,7 +437,9 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SIZE:
       view->model->SetViewHeight(HIWORD(lParam));
+      view->model->SetViewWidth(LOWORD(lParam));
       UpdateScrollBar(*view);
+      UpdateHorizontalBar(*view);
       return 0;
     case WM_NCPAINT: {
       // The border of the window, drawn by the system, in the grid's frame colour.
@@ -428,8 +486,18 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_VSCROLL:
       OnVScroll(*view, LOWORD(wParam));
       return 0;
+    case WM_HSCROLL:
+      OnHScroll(*view, LOWORD(wParam));
+      return 0;
     case WM_MOUSEWHEEL:
-      OnMouseWheel(*view, GET_WHEEL_DELTA_WPARAM(wParam));
+      if (GET_KEYSTATE_WPARAM(wParam) & MK_SHIFT) {
+        OnHorizontalWheel(*view, -GET_WHEEL_DELTA_WPARAM(wParam));
+      } else {
+        OnMouseWheel(*view, GET_WHEEL_DELTA_WPARAM(wParam));
+      }
+      return 0;
+    case WM_MOUSEHWHEEL:
+      OnHorizontalWheel(*view, GET_WHEEL_DELTA_WPARAM(wParam));
       return 0;
     case WM_LBUTTONDOWN:
       SetFocus(hwnd);
@@ -484,7 +552,7 @@ HWND CreateRgInfo(HWND parent, int id, int x, int y, int width, int height, Stri
   auto* view = new RgInfoView;
   view->model = &model;
   view->hooks = std::move(hooks);
-  HWND hwnd = CreateWindowExW(0, kRgInfoClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL,
+  HWND hwnd = CreateWindowExW(0, kRgInfoClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL,
                               x, y, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               GetModuleHandleW(nullptr), view);
   if (!hwnd) {

@@ -22,7 +22,8 @@ StringGrid::StringGrid(int colCount)
     : colCount_(std::max(colCount, 1)),
       rows_(1, std::vector<std::string>(static_cast<size_t>(colCount_))),
       colWidths_(static_cast<size_t>(colCount_), kDefaultColWidth),
-      viewHeight_(kUnboundedView) {}
+      viewHeight_(kUnboundedView),
+      viewWidth_(kUnboundedView) {}
 
 int StringGrid::ColCount() const { return colCount_; }
 
@@ -79,6 +80,7 @@ void StringGrid::SetColWidth(int col, int width) {
   width = std::max(width, kMinColWidth);
   if (colWidths_[static_cast<size_t>(col)] == width) return;
   colWidths_[static_cast<size_t>(col)] = width;
+  leftCol_ = std::clamp(leftCol_, 1, MaxLeftCol());
   Changed();
 }
 
@@ -105,10 +107,18 @@ void StringGrid::SetRowHeight(int row, int height) {
 }
 
 int StringGrid::ColLeft(int col) const {
-  int left = 0;
-  for (int c = 0; c < col && c < colCount_; ++c) left += colWidths_[static_cast<size_t>(c)] + kLineWidth;
+  if (col <= 0) return 0;
+  col = std::min(col, colCount_);
+  int left = ColWidth(0) + kLineWidth;
+  if (col >= leftCol_) {
+    for (int c = leftCol_; c < col; ++c) left += ColWidth(c) + kLineWidth;
+  } else {
+    for (int c = col; c < leftCol_; ++c) left -= ColWidth(c) + kLineWidth;
+  }
   return left;
 }
+
+bool StringGrid::ColShown(int col) const { return col == 0 || (col >= leftCol_ && col < colCount_); }
 
 int StringGrid::ContentWidth() const { return ColLeft(colCount_); }
 
@@ -126,6 +136,7 @@ bool StringGrid::CellRect(int col, int row, Rect& rect) const {
     }
     if (top >= viewHeight_) return false;
   }
+  if (!ColShown(col)) return false;
   rect.left = ColLeft(col);
   rect.right = rect.left + ColWidth(col);
   rect.top = top;
@@ -136,9 +147,9 @@ bool StringGrid::CellRect(int col, int row, Rect& rect) const {
 StringGrid::Hit StringGrid::HitTest(int x, int y) const {
   if (x < 0 || y < 0 || y >= viewHeight_) return {};
   int col = -1;
-  for (int c = 0, left = 0; c < colCount_; ++c) {
-    left += ColWidth(c) + kLineWidth;
-    if (x < left) {
+  for (int c = 0; c < colCount_; ++c) {
+    if (!ColShown(c)) continue;
+    if (x < ColLeft(c) + ColWidth(c) + kLineWidth) {
       col = c;
       break;
     }
@@ -154,10 +165,10 @@ StringGrid::Hit StringGrid::HitTest(int x, int y) const {
 
 int StringGrid::ColumnBorderAt(int x, int y) const {
   if (y < 0 || y >= BodyTop() || y >= viewHeight_) return -1;
-  for (int c = 0, line = 0; c < colCount_; ++c) {
-    line += ColWidth(c);  // the x of the column's grid line
+  for (int c = 0; c < colCount_; ++c) {
+    if (!ColShown(c)) continue;
+    const int line = ColLeft(c) + ColWidth(c);  // the x of the column's grid line
     if (x >= line - kBorderGrip && x <= line + kBorderGrip) return c;
-    line += kLineWidth;
   }
   return -1;
 }
@@ -222,6 +233,44 @@ void StringGrid::ScrollIntoView(int row) {
   }
   const int least = TopRowShowing(row);
   if (topRow_ < least) SetTopRow(least);
+}
+
+void StringGrid::SetViewWidth(int pixels) {
+  pixels = std::max(pixels, 0);
+  if (pixels == viewWidth_) return;
+  viewWidth_ = pixels;
+  leftCol_ = std::clamp(leftCol_, 1, MaxLeftCol());
+  Changed();
+}
+
+int StringGrid::ViewWidth() const { return viewWidth_; }
+
+int StringGrid::LeftCol() const { return leftCol_; }
+
+void StringGrid::SetLeftCol(int col) {
+  col = std::clamp(col, 1, MaxLeftCol());
+  if (col == leftCol_) return;
+  leftCol_ = col;
+  Changed();
+}
+
+void StringGrid::ScrollColumnsBy(int cols) {
+  const long long wanted = static_cast<long long>(leftCol_) + cols;
+  SetLeftCol(static_cast<int>(std::clamp<long long>(wanted, 1, std::max(1, colCount_ - 1))));
+}
+
+int StringGrid::MaxLeftCol() const {
+  if (colCount_ <= 1) return 1;
+  const int room = viewWidth_ - (ColWidth(0) + kLineWidth);
+  int left = colCount_ - 1;
+  int used = ColWidth(left);
+  while (left > 1) {
+    const int more = used + kLineWidth + ColWidth(left - 1);
+    if (more > room) break;
+    used = more;
+    --left;
+  }
+  return left;
 }
 
 int StringGrid::AnchorRow() const { return anchor_; }

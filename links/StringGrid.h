@@ -12,7 +12,9 @@ namespace teshmar {
 //
 // Geometry is in pixels of the grid's client area. Every cell is followed by a grid line of
 // kLineWidth to its right and below it; a point on that line belongs to the cell. The heading row
-// is always shown at the top; entry rows scroll under it from TopRow(). Columns do not scroll.
+// is always shown at the top; entry rows scroll under it from TopRow(). The fixed first column is
+// always shown at the left; the other columns scroll beside it from LeftCol(), when they are wider
+// than the view.
 class StringGrid {
  public:
   explicit StringGrid(int colCount);
@@ -52,10 +54,13 @@ class StringGrid {
     int left = 0, top = 0, right = 0, bottom = 0;  // the cell without its grid lines
     bool operator==(const Rect&) const = default;
   };
-  // Where a cell is drawn; false when its row is scrolled away or it is outside the grid.
+  // Where a cell is drawn; false when its row or column is scrolled away or it is outside the grid.
   bool CellRect(int col, int row, Rect& rect) const;
+  // Where a column begins in the view; a column scrolled away lies under the fixed one.
   int ColLeft(int col) const;
-  // The width of all columns with their lines.
+  // Whether a column is shown: the fixed one always, the others from LeftCol().
+  bool ColShown(int col) const;
+  // The width of the shown columns with their lines.
   int ContentWidth() const;
 
   struct Hit {
@@ -81,6 +86,17 @@ class StringGrid {
   int VisibleRowCount() const;
   // Scrolls the least that shows the row whole.
   void ScrollIntoView(int row);
+
+  // The width of the area the grid is shown in; until set, every column counts as shown.
+  void SetViewWidth(int pixels);
+  int ViewWidth() const;
+  // The first column shown right of the fixed one; 1 until scrolled.
+  int LeftCol() const;
+  // Kept between 1 and MaxLeftCol().
+  void SetLeftCol(int col);
+  void ScrollColumnsBy(int cols);
+  // The highest left column: from it the last column is shown whole (or it is the last column).
+  int MaxLeftCol() const;
 
   // --- Selection: the rows from the anchor to the current row, both included, whole rows; the
   // fixed number column is drawn as fixed and is never shown selected.
@@ -149,7 +165,9 @@ class StringGrid {
   int defaultRowHeight_ = 30;
   std::map<int, int> rowHeights_;
   int viewHeight_;
+  int viewWidth_;
   int topRow_ = 1;
+  int leftCol_ = 1;
   int current_ = 0;
   int anchor_ = 0;
   int selTop_ = 0;

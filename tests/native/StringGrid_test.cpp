@@ -208,6 +208,51 @@ TEST(StringGrid, ColumnBordersAreCaughtOnlyInTheHeadingRow) {
   for (const Case& c : cases) EXPECT_EQ(grid.ColumnBorderAt(c.x, c.y), c.col) << c.x << "," << c.y;
 }
 
+// "客户地址" widened by 60 px in a grid 493 px wide: the columns no longer fit, and scroll beside
+// the fixed number column as a string grid's do.
+TEST(StringGrid, ColumnsWiderThanTheViewScrollBesideTheFixedOne) {
+  StringGrid grid = EntryGrid(3, 153);
+  EXPECT_EQ(grid.MaxLeftCol(), 1) << "until the view's width is known, everything fits";
+  grid.SetViewWidth(493);
+  EXPECT_EQ(grid.MaxLeftCol(), 1);
+  grid.SetColWidth(2, 141 + 60);
+  EXPECT_EQ(grid.MaxLeftCol(), 2);
+  EXPECT_EQ(grid.LeftCol(), 1);
+  StringGrid::Rect rect;
+  ASSERT_TRUE(grid.CellRect(4, 1, rect));
+  EXPECT_GT(rect.right, 493) << "the state column leaves the view";
+
+  grid.ScrollColumnsBy(1);
+  EXPECT_EQ(grid.LeftCol(), 2);
+  EXPECT_FALSE(grid.CellRect(1, 1, rect)) << "the name column scrolled away";
+  ASSERT_TRUE(grid.CellRect(0, 1, rect));
+  EXPECT_EQ(rect.left, 0) << "the number column stays";
+  ASSERT_TRUE(grid.CellRect(2, 1, rect));
+  EXPECT_EQ(rect.left, 41);
+  ASSERT_TRUE(grid.CellRect(4, 1, rect));
+  EXPECT_EQ(rect.right, 41 + 202 + 110 + 61);
+  EXPECT_LE(rect.right, 493);
+  EXPECT_EQ(grid.HitTest(45, 40), (StringGrid::Hit{2, 1}));
+  EXPECT_EQ(grid.HitTest(20, 40), (StringGrid::Hit{0, 1}));
+  EXPECT_EQ(grid.ColumnBorderAt(41 + 201, 10), 2);
+  EXPECT_EQ(grid.ColumnBorderAt(126, 10), -1) << "no border of a column scrolled away";
+  EXPECT_EQ(grid.ContentWidth(), 41 + 202 + 110 + 62);
+
+  // Never past the last column shown whole; a wider view or a narrower column pulls it back.
+  grid.ScrollColumnsBy(5);
+  EXPECT_EQ(grid.LeftCol(), 2);
+  grid.SetViewWidth(600);
+  EXPECT_EQ(grid.LeftCol(), 1);
+  grid.SetViewWidth(493);
+  grid.SetLeftCol(2);
+  grid.SetColWidth(2, 141);
+  EXPECT_EQ(grid.LeftCol(), 1);
+  // A view narrower than any column still reaches the last one.
+  grid.SetViewWidth(60);
+  grid.SetLeftCol(99);
+  EXPECT_EQ(grid.LeftCol(), 4);
+}
+
 TEST(StringGrid, ScrollingKeepsTheLastRowsInView) {
   struct Case {
     int entries, viewHeight;

@@ -533,6 +533,56 @@ TEST(RgInfoView, ScrollBarAndWheelWhenTheRowsDoNotFit) {
   EXPECT_FALSE(GetWindowLongW(window.grid, GWL_STYLE) & WS_VSCROLL);
 }
 
+// Columns widened past the grid's width: a horizontal bar, arrow keys and Shift with the wheel
+// bring the state column back, and the number column stays.
+TEST(RgInfoView, AHorizontalBarWhenTheColumnsDoNotFit) {
+  GridWindow window(kRows);
+  EXPECT_FALSE(GetWindowLongW(window.grid, GWL_STYLE) & WS_HSCROLL) << "no bar while every column fits";
+  RECT before;
+  GetClientRect(window.grid, &before);
+  window.model.SetColWidth(2, window.model.ColWidth(2) + 120);
+  EXPECT_TRUE(GetWindowLongW(window.grid, GWL_STYLE) & WS_HSCROLL);
+  RECT client;
+  GetClientRect(window.grid, &client);
+  EXPECT_EQ(window.model.ViewWidth(), client.right);
+  ASSERT_GT(window.model.MaxLeftCol(), 1);
+
+  SendKey(window.grid, VK_RIGHT);
+  EXPECT_EQ(window.model.LeftCol(), 2);
+  SendKey(window.grid, VK_LEFT);
+  EXPECT_EQ(window.model.LeftCol(), 1);
+  SendMessageW(window.grid, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, -WHEEL_DELTA), 0);
+  EXPECT_EQ(window.model.LeftCol(), 2) << "Shift with the wheel turned down scrolls right";
+  EXPECT_EQ(window.model.TopRow(), 1) << "and no row";
+  SendMessageW(window.grid, WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(window.model.LeftCol(), 1);
+  SendMessageW(window.grid, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(window.model.LeftCol(), window.model.MaxLeftCol());
+  SCROLLINFO info{};
+  info.cbSize = sizeof info;
+  info.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(window.grid, SB_HORZ, &info));
+  EXPECT_EQ(info.nPos, window.model.MaxLeftCol());
+
+  // The state column shows whole now, right of the number column.
+  window.Repaint();
+  StringGrid::Rect state;
+  ASSERT_TRUE(window.model.CellRect(4, 0, state));
+  EXPECT_LE(state.right, client.right);
+  const POINT fixed = window.Screen(36, 26);
+  EXPECT_EQ(test::ScreenPixel(fixed.x, fixed.y), GetSysColor(COLOR_BTNFACE)) << "the number column stays";
+  test::SaveScreenshot([&] {
+    RECT rect;
+    GetWindowRect(window.top, &rect);
+    return rect;
+  }(), TESHMAR_SCREENSHOT_DIR, "rginfo_scrolled_right");
+
+  // Narrow again: the bar goes.
+  window.model.SetColWidth(2, 141);
+  EXPECT_EQ(window.model.LeftCol(), 1);
+  EXPECT_FALSE(GetWindowLongW(window.grid, GWL_STYLE) & WS_HSCROLL);
+}
+
 TEST(RgInfoView, TheModelRepaintsTheWindowAndIsLetGoWithIt) {
   StringGrid model(kRgInfoColCount);
   int ownChanges = 0;
