@@ -87,6 +87,22 @@ TEST_F(AnsweringTest, TheFirstShowAnswersAndBlinksWhileItsChecksWait) {
   EXPECT_TRUE(console.Running());
 }
 
+// The date format's request to end the run is posted before the first show; its checks' wait and
+// its message window take it on the way and must hand it on, so the run still ends by itself.
+TEST_F(AnsweringTest, AfterTheDateFormatMessageTheRunEndsByItselfAlsoWithLinks) {
+  SetRegistryFormat(L"sShortDate", L"M/d/yyyy");
+  sandbox_.WriteFile("Entries.ini", EntriesFile({{{"远方店", "广东省,东莞市,,远路", "1"}}}));
+  sandbox_.WriteFile("Quorvan.ini", LinkSection(1, "127.0.0.9", "Store09"));
+  Process console = StartScripted(kSlowAndFast);
+  HWND box = WaitForWindow({"提示", "#32770", console.Id(), false}, kWait);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), "初始化系统变量,请重新启动程序！");
+  ASSERT_TRUE(PressButton(box, IDOK));
+  // The first show's check of the linked entry takes 12 s; the run ends once it is over.
+  EXPECT_EQ(console.WaitExit(40000), std::optional<DWORD>(0));
+  EXPECT_EQ(RegistryFormat(L"sShortDate"), "yyyy-MM-dd");
+}
+
 TEST_F(AnsweringTest, APeriodicRefreshLetsTheOperatorWorkOn) {
   sandbox_.WriteFile("Entries.ini", EntriesFile({{{"东城店", "广东省,东莞市,,东城路", "1"}},
                                                  {{"南城店", "广东省,东莞市,,南城路", "1"}}}));
