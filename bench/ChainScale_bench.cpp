@@ -102,9 +102,14 @@ void Run(int entries) {
 
   const double fill = Ms([&] { logic.ReadEntryList(); });
   const double refresh = Ms([&] { logic.RefreshLinkStates(0, false); });
-  const double same = Ms([&] { logic.Timer3Timer(); });
+  // A tick starts the checks; its results come through the message loop once the last has ended.
+  auto tick = [&] {
+    logic.Timer3Timer();
+    threading.RunPostedUntil([&] { return !logic.PeriodicRefreshRunning(); }, 600000);
+  };
+  const double same = Ms(tick);
   db.down = true;
-  const double flipped = Ms([&] { logic.Timer3Timer(); });
+  const double flipped = Ms(tick);
   std::printf("%5d entries: fill %9.1f ms, refresh %9.1f ms, tick same %9.1f ms, tick flipped %9.1f ms\n", entries,
               fill, refresh, same, flipped);
   std::fflush(stdout);
