@@ -202,7 +202,10 @@ TEST_F(SettingsOnDisk, TheEntryListReadsAndStoresCodePage936) {
   const std::string stored = PlatformFileOps().Read(listPath).bytes;
   EXPECT_FALSE(list.StoreCustomer(1, "\xf0\x9f\x98\x80", "b")) << "code page 936 has no emoji";
   EXPECT_EQ(PlatformFileOps().Read(listPath).bytes, stored);
-  EXPECT_EQ(FilesInDir(), 2);
+  // The erased link is kept beside the settings file, and nothing else is left there.
+  const std::string removed = PlatformFileOps().Read(settings.RemovedPath()).bytes;
+  EXPECT_EQ(removed.substr(removed.find("\r\n") + 2), "[Item2]\r\nDatabase=Store02\r\n");
+  EXPECT_EQ(FilesInDir(), 3);
 }
 
 TEST_F(SettingsOnDisk, AMissingFileReadsAsDefaultsAndTheFirstWriteCreatesIt) {
