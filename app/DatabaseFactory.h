@@ -1,7 +1,7 @@
 #pragma once
 #include <memory>
 
-#include "links/Database.h"
+#include "links/db/Database.h"
 
 namespace teshmar {
 

@@ -1,5 +1,5 @@
 #include "app/DatabaseFactory.h"
-#include "links/AdoDatabase.h"
+#include "links/db/AdoDatabase.h"
 
 namespace teshmar {
 

@@ -4,8 +4,8 @@
 #include "app/MainFormLogic.h"
 #include "app/PageControl.h"
 #include "customer/GuestEdit.h"
-#include "links/EntryGridLogic.h"
-#include "links/StringGrid.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/grid/StringGrid.h"
 
 namespace teshmar::app {
 

@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "links/ConnString.h"
-#include "links/EntriesFile.h"
-#include "links/EntryGridLogic.h"
-#include "links/LinkHistory.h"
-#include "links/ParallelChecks.h"
-#include "links/SettingsFile.h"
+#include "links/db/ConnString.h"
+#include "links/files/EntriesFile.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/history/LinkHistory.h"
+#include "links/db/ParallelChecks.h"
+#include "links/files/SettingsFile.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeMessageBoxes.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <utility>
 
-#include "links/ConnString.h"
+#include "links/db/ConnString.h"
 
 namespace teshmar {
 

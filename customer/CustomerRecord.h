@@ -2,8 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "links/Database.h"
-#include "links/LinkSettings.h"
+#include "links/db/Database.h"
+#include "links/files/LinkSettings.h"
 
 namespace teshmar {
 

@@ -7,7 +7,7 @@
 #include "common/TextUtil.h"
 #include "customer/CustomerRecord.h"
 #include "customer/ModeInfo.h"
-#include "links/ConnString.h"
+#include "links/db/ConnString.h"
 
 namespace teshmar {
 

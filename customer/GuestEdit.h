@@ -3,10 +3,10 @@
 #include <string>
 
 #include "common/MessageBoxes.h"
-#include "links/EntryGridLogic.h"
-#include "links/EntryList.h"
-#include "links/LinkSettings.h"
-#include "links/StringGrid.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/files/EntryList.h"
+#include "links/files/LinkSettings.h"
+#include "links/grid/StringGrid.h"
 
 namespace teshmar {
 

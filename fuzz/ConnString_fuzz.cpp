@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/TextUtil.h"
-#include "links/ConnString.h"
-#include "links/ServerAddress.h"
+#include "links/db/ConnString.h"
+#include "links/db/ServerAddress.h"
 #include "support/ConnStringParser.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "links/IniDocument.h"
+#include "links/files/IniDocument.h"
 
 using teshmar::IniDocument;
 

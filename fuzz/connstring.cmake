@@ -2,8 +2,8 @@
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_executable(connstring_fuzz
     ${CMAKE_CURRENT_LIST_DIR}/ConnString_fuzz.cpp
-    ${CMAKE_SOURCE_DIR}/links/ConnString.cpp
-    ${CMAKE_SOURCE_DIR}/links/ServerAddress.cpp
+    ${CMAKE_SOURCE_DIR}/links/db/ConnString.cpp
+    ${CMAKE_SOURCE_DIR}/links/db/ServerAddress.cpp
     ${CMAKE_SOURCE_DIR}/common/TextUtil.cpp
     ${CMAKE_SOURCE_DIR}/tools/scripted_db/ConnStringParser.cpp)
   target_include_directories(connstring_fuzz PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)

@@ -3,7 +3,7 @@
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   add_executable(ini_fuzz
     ${CMAKE_CURRENT_LIST_DIR}/IniDocument_fuzz.cpp
-    ${CMAKE_SOURCE_DIR}/links/IniDocument.cpp
+    ${CMAKE_SOURCE_DIR}/links/files/IniDocument.cpp
     ${CMAKE_SOURCE_DIR}/common/Cp936.cpp
     ${CMAKE_SOURCE_DIR}/common/TextUtil.cpp)
   target_include_directories(ini_fuzz PRIVATE ${CMAKE_SOURCE_DIR})

@@ -7,7 +7,7 @@
 
 #include "customer/ModeInfoForm.h"
 #include "e2e/GridConsoleFixture.h"
-#include "links/DBLinkForm.h"
+#include "links/dialog/DBLinkForm.h"
 
 namespace teshmar::e2e {
 namespace {

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "e2e/GridConsoleFixture.h"
-#include "links/DBLinkForm.h"
+#include "links/dialog/DBLinkForm.h"
 
 namespace teshmar::e2e {
 namespace {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "links/ConnString.h"
+#include "links/db/ConnString.h"
 #include "support/ConnStringParser.h"
 #include "support/FakeEntryLinks.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "customer/CustomerRecord.h"
-#include "links/ConnString.h"
+#include "links/db/ConnString.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 

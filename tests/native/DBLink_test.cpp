@@ -1,4 +1,4 @@
-#include "links/DBLink.h"
+#include "links/dialog/DBLink.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "links/EntriesFile.h"
+#include "links/files/EntriesFile.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "common/Cp936.h"
-#include "links/SettingsFile.h"
+#include "links/files/SettingsFile.h"
 #include "support/FakeEntryLinks.h"
 #include "support/MemoryFileOps.h"
 

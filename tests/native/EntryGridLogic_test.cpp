@@ -1,4 +1,4 @@
-#include "links/EntryGridLogic.h"
+#include "links/grid/EntryGridLogic.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "links/ConnString.h"
-#include "links/EntriesFile.h"
-#include "links/ParallelChecks.h"
-#include "links/SettingsFile.h"
+#include "links/db/ConnString.h"
+#include "links/files/EntriesFile.h"
+#include "links/db/ParallelChecks.h"
+#include "links/files/SettingsFile.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"

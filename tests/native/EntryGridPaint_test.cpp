@@ -1,4 +1,4 @@
-#include "links/EntryGridPaint.h"
+#include "links/grid/EntryGridPaint.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <set>
 
-#include "links/ConnString.h"
+#include "links/db/ConnString.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"

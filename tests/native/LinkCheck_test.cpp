@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "links/ConnString.h"
-#include "links/LinkCheck.h"
+#include "links/db/ConnString.h"
+#include "links/db/LinkCheck.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"

@@ -1,4 +1,4 @@
-#include "links/LinkHistory.h"
+#include "links/history/LinkHistory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "links/ParallelChecks.h"
+#include "links/db/ParallelChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "links/LinkCheck.h"
+#include "links/db/LinkCheck.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeMessageBoxes.h"
 

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "links/EntryGridLogic.h"
-#include "links/ParallelChecks.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/db/ParallelChecks.h"
 #include "support/GridWorld.h"
 
 namespace teshmar {

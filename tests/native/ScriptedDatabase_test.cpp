@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "customer/CustomerRecord.h"
-#include "links/ConnString.h"
-#include "links/LinkCheck.h"
+#include "links/db/ConnString.h"
+#include "links/db/LinkCheck.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"
 #include "tools/scripted_db/ConnStringParser.h"

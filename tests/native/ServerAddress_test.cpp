@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "links/ServerAddress.h"
+#include "links/db/ServerAddress.h"
 
 namespace teshmar {
 namespace {

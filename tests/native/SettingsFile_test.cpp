@@ -1,4 +1,4 @@
-#include "links/SettingsFile.h"
+#include "links/files/SettingsFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "links/Statements.h"
+#include "links/db/Statements.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeMessageBoxes.h"
 

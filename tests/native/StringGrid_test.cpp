@@ -1,11 +1,11 @@
-#include "links/StringGrid.h"
+#include "links/grid/StringGrid.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "links/EntryGridPaint.h"
+#include "links/grid/EntryGridPaint.h"
 
 namespace teshmar {
 namespace {

@@ -22,7 +22,7 @@
 #include "customer/ModeInfoForm.h"
 #include "e2e/GridConsoleFixture.h"
 #include "e2e/TimerTicks.h"
-#include "links/DBLinkForm.h"
+#include "links/dialog/DBLinkForm.h"
 #include "soak/SoakProbe.h"
 #include "soak/SoakVerdict.h"
 

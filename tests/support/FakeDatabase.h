@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "links/Database.h"
+#include "links/db/Database.h"
 
 namespace teshmar::testing {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "links/LinkSettings.h"
+#include "links/files/LinkSettings.h"
 
 namespace teshmar::testing {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "links/ConnString.h"
-#include "links/EntryGridLogic.h"
-#include "links/LinkCheck.h"
+#include "links/db/ConnString.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/db/LinkCheck.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "links/FileOps.h"
+#include "links/files/FileOps.h"
 
 namespace teshmar::testing {
 

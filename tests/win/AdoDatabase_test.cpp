@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "links/AdoCom.h"
-#include "links/AdoDatabase.h"
-#include "links/ConnString.h"
-#include "links/LinkCheck.h"
+#include "links/db/AdoCom.h"
+#include "links/db/AdoDatabase.h"
+#include "links/db/ConnString.h"
+#include "links/db/LinkCheck.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ProcessFigures.h"
 

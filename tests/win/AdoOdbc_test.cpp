@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "links/AdoDatabase.h"
-#include "links/LinkCheck.h"
-#include "links/Statements.h"
+#include "links/db/AdoDatabase.h"
+#include "links/db/LinkCheck.h"
+#include "links/db/Statements.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ProcessFigures.h"
 

@@ -1,6 +1,6 @@
 // The link dialog itself under Wine: over the scripted database with a real settings file, and
 // over ADO without a SQL Server provider.
-#include "links/DBLinkForm.h"
+#include "links/dialog/DBLinkForm.h"
 
 #include <gtest/gtest.h>
 #include <objbase.h>
@@ -14,10 +14,10 @@
 
 #include "app/AppWindow.h"
 #include "app/WinServices.h"
-#include "links/AdoDatabase.h"
-#include "links/ConnString.h"
-#include "links/FileOps.h"
-#include "links/SettingsFile.h"
+#include "links/db/AdoDatabase.h"
+#include "links/db/ConnString.h"
+#include "links/files/FileOps.h"
+#include "links/files/SettingsFile.h"
 #include "support/FakeDatabase.h"
 #include "support/FakeMessageBoxes.h"
 #include "win/Wide.h"

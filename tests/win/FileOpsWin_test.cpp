@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "links/EntriesFile.h"
-#include "links/SettingsFile.h"
+#include "links/files/EntriesFile.h"
+#include "links/files/SettingsFile.h"
 #include "support/FakeEntryLinks.h"
 #include "win/Wide.h"
 

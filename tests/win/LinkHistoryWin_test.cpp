@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "links/LinkHistory.h"
+#include "links/history/LinkHistory.h"
 #include "win/Wide.h"
 
 namespace teshmar {

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "links/AdoDatabase.h"
-#include "links/ConnString.h"
-#include "links/EntryGridLogic.h"
-#include "links/ParallelChecksWin.h"
+#include "links/db/AdoDatabase.h"
+#include "links/db/ConnString.h"
+#include "links/grid/EntryGridLogic.h"
+#include "links/db/ParallelChecksWin.h"
 #include "support/FakeEntryLinks.h"
 #include "support/FakeMessageBoxes.h"
 #include "support/ProcessFigures.h"

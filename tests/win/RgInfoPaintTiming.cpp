@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "links/EntryGridPaint.h"
-#include "links/RgInfoView.h"
+#include "links/grid/EntryGridPaint.h"
+#include "links/grid/RgInfoView.h"
 
 namespace {
 

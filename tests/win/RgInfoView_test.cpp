@@ -1,4 +1,4 @@
-#include "links/RgInfoView.h"
+#include "links/grid/RgInfoView.h"
 
 #include <gtest/gtest.h>
 #include <commctrl.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "links/EntryGridPaint.h"
+#include "links/grid/EntryGridPaint.h"
 #include "win/Wide.h"
 #include "WinTestSupport.h"
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "links/FileOps.h"
+#include "links/files/FileOps.h"
 #include "tools/scripted_db/ConnStringParser.h"
 #include "tools/scripted_db/NameCompare.h"
 #include "tools/scripted_db/ScriptedSql.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "links/Database.h"
+#include "links/db/Database.h"
 #include "tools/scripted_db/DbScript.h"
 #include "tools/scripted_db/RecordFile.h"
 

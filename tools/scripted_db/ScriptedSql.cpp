@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "links/Database.h"
+#include "links/db/Database.h"
 #include "tools/scripted_db/NameCompare.h"
 #include "tools/scripted_db/ServerErrors.h"
 
