@@ -13,13 +13,13 @@ set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# Whether tests of this build run here: natively always, the 64-bit Windows build under Wine,
-# the 32-bit one never (it is compiled and linked only).
+# Whether tests of this build run here: natively always, the Windows builds under Wine through the
+# runner their toolchain names (scripts/wine-run for 64-bit, scripts/wine32-run for 32-bit).
 if(NOT WIN32)
   set(TESHMAR_TESTS_RUN ON)
 elseif(TESHMAR_CAN_RUN_UNDER_WINE)
   set(TESHMAR_TESTS_RUN ON)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run CACHE FILEPATH "" FORCE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/${TESHMAR_WINE_RUNNER} CACHE FILEPATH "" FORCE)
 else()
   set(TESHMAR_TESTS_RUN OFF)
 endif()
@@ -44,6 +44,10 @@ function(teshmar_add_gtest)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
     if(T_LABELS)
       set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+    if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+      # Only once 32-bit Wine has been shown to run a program of this build (tests/win/wine32.cmake).
+      set_tests_properties(${T_NAME} PROPERTIES FIXTURES_REQUIRED wine32)
     endif()
   endif()
 endfunction()

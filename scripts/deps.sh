@@ -7,6 +7,7 @@ packages=(
   wine wine64 fonts-wine xvfb xauth fonts-wqy-zenhei imagemagick python3
   unixodbc libsqliteodbc
   nsis unzip
+  debootstrap
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,13 +2,16 @@
 # Checks the release packages in dist/ (scripts/package.sh) under Wine, in a fresh prefix of
 # their own under build/package-check: one version everywhere; the portable zip's console starts
 # and writes Quorvan.ini beside itself; the 64-bit installer installs per user, refuses while the
-# console runs, keeps the operator's files over an update, and its uninstaller leaves exactly them.
+# console runs, keeps the operator's files over an update, and its uninstaller leaves exactly them;
+# under 32-bit Wine (scripts/wine32-do, a 32-bit Windows), the 32-bit zip's console starts and paints,
+# and the 32-bit installer installs silently, its console starts, and its uninstaller removes it.
 # Prints the packages' sizes and the installer's run times. Exit code 0 when every check held.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$root"
 source scripts/wine-env.sh
 source scripts/xvfb.sh
+source scripts/wine32-tree.sh
 
 started=$(date +%s.%N)
 failures=0
@@ -33,6 +36,9 @@ done
 # A fresh prefix, set up as the project's own (date format, fonts), with nothing installed yet.
 work="$root/build/package-check"
 if [[ -d "$work/prefix" ]]; then WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true; fi
+if [[ -d "$work/prefix32" ]] && teshmar_wine32_ready; then
+  TESHMAR_WINE32_PREFIX="$work/prefix32" scripts/wine32-do wineserver -k >/dev/null 2>&1 || true
+fi
 rm -rf "$work"
 mkdir -p "$work"
 export WINEPREFIX="$work/prefix"
@@ -47,10 +53,13 @@ fi
 # Ends this prefix's Wine and an Xvfb of our own; a prefix that passed is removed (it is large),
 # one that failed stays for a look.
 cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  command wineserver -k >/dev/null 2>&1 || true
+  command wineserver -w >/dev/null 2>&1 || true
+  if [[ -d "$work/prefix32" ]]; then
+    TESHMAR_WINE32_PREFIX="$work/prefix32" "$root/scripts/wine32-do" wineserver -k >/dev/null 2>&1 || true
+  fi
   [[ -z "$own_xvfb" ]] || kill "$own_xvfb" >/dev/null 2>&1 || true
-  ((failures)) || rm -rf "$work/prefix"
+  ((failures)) || rm -rf "$work/prefix" "$work/prefix32"
 }
 trap cleanup EXIT
 t=$(date +%s.%N)
@@ -270,6 +279,69 @@ if [[ -f "$other/Uninstall.exe" ]]; then
   for _ in $(seq 300); do [[ -e "$other/Uninstall.exe" ]] || break; sleep 0.1; done
   timeout 60 wineserver -w || true
   [[ ! -e "$other" ]] && ok "empty folder removed" || fail "folder left: $(ls -A "$other" | tr '\n' ' ')"
+fi
+
+echo "== the 32-bit zip and installer, under 32-bit Wine"
+if ! teshmar_runs_32bit_code; then
+  echo "NOT RUN: the 32-bit zip's console and the 32-bit installer. This machine's kernel does not run" \
+    "32-bit x86 programs (IA-32 emulation is off), so no 32-bit Wine can run here." >&2
+elif ! scripts/wine32-root.sh; then
+  fail "no 32-bit Wine tree"
+else
+  # From here on every Wine tool is the tree's, in a fresh 32-bit prefix of this check's own.
+  export TESHMAR_WINE32_PREFIX="$work/prefix32"
+  wine() { "$root/scripts/wine32-do" wine "$@"; }
+  winepath() { "$root/scripts/wine32-do" winepath "$@"; }
+  wineserver() { "$root/scripts/wine32-do" wineserver "$@"; }
+  driver_exe=$(ls build/win32/bin/teshmar-driver.exe build/win32/tools/driver/teshmar-driver.exe 2>/dev/null | head -n 1 || true)
+  [[ -s "${driver_exe:-}" ]] || fail "no 32-bit teshmar-driver.exe in build/win32"
+  t=$(date +%s.%N)
+  wine cmd /c ver >/dev/null 2>&1 || true
+  echo "fresh 32-bit Wine prefix made in $(seconds_since "$t") s"
+
+  portable32="$work/portable32"
+  mkdir -p "$portable32"
+  unzip -q "$zip32" -d "$portable32"
+  expect_eq "win32 zip's console is the win32 build" "$(sha "$portable32/Teshmar.exe")" "$(sha build/win32/bin/Teshmar.exe)"
+  start_console "$portable32/Teshmar.exe"
+  if wait_for_file "$portable32/Quorvan.ini" 20 && grep -q 'version=140120' "$portable32/Quorvan.ini"; then
+    ok "the 32-bit portable console wrote Quorvan.ini beside itself"
+  else
+    fail "no Quorvan.ini beside the 32-bit portable console"
+  fi
+  screenshot_painted "$console_pid" "$work/portable32.png" && ok "the 32-bit portable console painted its window" ||
+    fail "the 32-bit portable console's window was not painted"
+  close_console "$console_pid"
+
+  appdata=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
+  roaming=$(winepath -u "$(wine cmd /c echo %APPDATA% | tr -d '\r')")
+  instdir="$appdata/Programs/Teshmar"
+  menu="$roaming/Microsoft/Windows/Start Menu/Programs/Teshmar.lnk"
+  t=$(date +%s.%N)
+  code=0; wine "$setup32" /S || code=$?
+  install32_time=$(seconds_since "$t")
+  expect_eq "32-bit silent install's exit code" "$code" 0
+  expect_eq "32-bit installed files" "$(cd "$instdir" 2>/dev/null && ls | sort | tr '\n' ' ')" "Entries.ini Teshmar.exe Uninstall.exe 使用说明.txt "
+  expect_eq "32-bit installed console" "$(sha "$instdir/Teshmar.exe")" "$(sha build/win32/bin/Teshmar.exe)"
+  expect_eq "32-bit DisplayName" "$(regvalue DisplayName)" "Teshmar"
+  [[ -f "$menu" ]] && ok "32-bit Start-menu shortcut" || fail "no 32-bit Start-menu shortcut at $menu"
+  start_console "$instdir/Teshmar.exe"
+  screenshot_painted "$console_pid" "$work/installed32.png" && ok "the installed 32-bit console painted its window" ||
+    fail "the installed 32-bit console's window was not painted"
+  close_console "$console_pid"
+  # What the console wrote beside itself stays; the program's own files go.
+  kept=$(cd "$instdir" && ls | grep -vxF -e Teshmar.exe -e Uninstall.exe -e 使用说明.txt | sort | tr '\n' ' ')
+  [[ "$kept" == *Quorvan.ini* ]] || fail "no Quorvan.ini beside the installed 32-bit console"
+  t=$(date +%s.%N)
+  code=0; wine "$instdir/Uninstall.exe" /S || code=$?
+  expect_eq "32-bit uninstaller's exit code" "$code" 0
+  for _ in $(seq 300); do [[ -e "$instdir/Uninstall.exe" ]] || break; sleep 0.1; done
+  timeout 60 "$root/scripts/wine32-do" wineserver -w || fail "32-bit Wine processes still running a minute after the uninstall"
+  uninstall32_time=$(seconds_since "$t")
+  expect_eq "left after the 32-bit uninstall" "$(cd "$instdir" && ls | sort | tr '\n' ' ')" "$kept"
+  [[ ! -e "$menu" ]] && ok "32-bit shortcut removed" || fail "32-bit shortcut left behind"
+  wine reg query "$key" >/dev/null 2>&1 && fail "32-bit registry entry left behind" || ok "32-bit registry entry removed"
+  echo "32-bit silent install under 32-bit Wine: $install32_time s; silent uninstall until done: $uninstall32_time s"
 fi
 
 echo "== figures"
