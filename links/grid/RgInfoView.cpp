@@ -182,42 +182,26 @@ void OnPaint(RgInfoView& view) {
   EndPaint(view.hwnd, &ps);
 }
 
-void UpdateScrollBar(RgInfoView& view) {
-  const StringGrid& grid = *view.model;
-  const int entries = grid.RowCount() - 1;
+// A bar whose positions run from 1 to `last`; the page makes the highest position `maxPos`, and
+// hides the bar when everything fits. Set only when it changed, since the grid changes often.
+void SetBar(HWND hwnd, int bar, SCROLLINFO& shown, int last, int maxPos, int pos) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  // Positions are top rows; the page makes the highest position MaxTopRow(), and hides the bar when all rows fit.
   info.nMin = 1;
-  info.nMax = std::max(entries, 1);
-  info.nPage = static_cast<UINT>(std::max(entries, 1) + 1 - grid.MaxTopRow());
-  info.nPos = grid.TopRow();
-  if (info.nMax == view.shownScroll.nMax && info.nPage == view.shownScroll.nPage &&
-      info.nPos == view.shownScroll.nPos && view.shownScroll.cbSize) {
-    return;
-  }
-  view.shownScroll = info;
-  SetScrollInfo(view.hwnd, SB_VERT, &info, TRUE);
+  info.nMax = std::max(last, 1);
+  info.nPage = static_cast<UINT>(info.nMax + 1 - maxPos);
+  info.nPos = pos;
+  if (shown.cbSize && info.nMax == shown.nMax && info.nPage == shown.nPage && info.nPos == shown.nPos) return;
+  shown = info;
+  SetScrollInfo(hwnd, bar, &info, TRUE);
 }
 
-// Positions are left columns, as a string grid's; hidden while every column fits.
-void UpdateHorizontalBar(RgInfoView& view) {
+// Positions are top rows, and left columns as a string grid's.
+void UpdateScrollBars(RgInfoView& view) {
   const StringGrid& grid = *view.model;
-  const int scrolling = grid.ColCount() - 1;
-  SCROLLINFO info{};
-  info.cbSize = sizeof info;
-  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-  info.nMin = 1;
-  info.nMax = std::max(scrolling, 1);
-  info.nPage = static_cast<UINT>(std::max(scrolling, 1) + 1 - grid.MaxLeftCol());
-  info.nPos = grid.LeftCol();
-  if (info.nMax == view.shownHorizontal.nMax && info.nPage == view.shownHorizontal.nPage &&
-      info.nPos == view.shownHorizontal.nPos && view.shownHorizontal.cbSize) {
-    return;
-  }
-  view.shownHorizontal = info;
-  SetScrollInfo(view.hwnd, SB_HORZ, &info, TRUE);
+  SetBar(view.hwnd, SB_VERT, view.shownScroll, grid.RowCount() - 1, grid.MaxTopRow(), grid.TopRow());
+  SetBar(view.hwnd, SB_HORZ, view.shownHorizontal, grid.ColCount() - 1, grid.MaxLeftCol(), grid.LeftCol());
 }
 
 void SetTooltipText(RgInfoView& view) {
@@ -399,8 +383,7 @@ void OnCreate(RgInfoView& view) {
   RgInfoView* self = &view;
   grid.onChanged = [self] {
     InvalidateRect(self->hwnd, nullptr, FALSE);
-    UpdateScrollBar(*self);
-    UpdateHorizontalBar(*self);
+    UpdateScrollBars(*self);
     if (self->previousOnChanged) self->previousOnChanged();
   };
   view.hooked = true;
@@ -426,8 +409,7 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
       break;
     case WM_CREATE:
       OnCreate(*view);
-      UpdateScrollBar(*view);
-      UpdateHorizontalBar(*view);
+      UpdateScrollBars(*view);
       return 0;
     case WM_NCDESTROY: {
       OnDestroy(*view);
@@ -438,8 +420,7 @@ LRESULT CALLBACK RgInfoProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     case WM_SIZE:
       view->model->SetViewHeight(HIWORD(lParam));
       view->model->SetViewWidth(LOWORD(lParam));
-      UpdateScrollBar(*view);
-      UpdateHorizontalBar(*view);
+      UpdateScrollBars(*view);
       return 0;
     case WM_NCPAINT: {
       // The border of the window, drawn by the system, in the grid's frame colour.
