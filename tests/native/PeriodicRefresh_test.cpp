@@ -51,14 +51,20 @@ std::vector<std::string> StateColumn(const StringGrid& grid) {
   return cells;
 }
 
-TEST(PeriodicRefreshTest, ATickWhileOneRunsStartsNothing) {
+// A grid whose list has been read, its periodic refreshes held by the runner, and each entry's
+// link answering as the outcome letters say (see RefreshWorld).
+struct HeldWorld : RefreshWorld {
+  explicit HeldWorld(const std::string& outcomes) : RefreshWorld(outcomes.size()) {
+    logic.SetCheckRunner(runner);
+    EXPECT_TRUE(logic.ReadEntryList());
+    for (size_t i = 0; i < outcomes.size(); ++i) Script(static_cast<int>(i + 1), outcomes[i], 0);
+  }
   HeldRunner runner;
-  RefreshWorld world(3);
-  world.logic.SetCheckRunner(runner);
-  ASSERT_TRUE(world.logic.ReadEntryList());
-  world.Script(1, 'P', 0);
-  world.Script(2, 'U', 0);
-  world.Script(3, 'P', 0);
+};
+
+TEST(PeriodicRefreshTest, ATickWhileOneRunsStartsNothing) {
+  HeldWorld world("PUP");
+  HeldRunner& runner = world.runner;
 
   world.logic.Timer3Timer();
   ASSERT_EQ(runner.started, 1);
@@ -82,13 +88,8 @@ TEST(PeriodicRefreshTest, ATickWhileOneRunsStartsNothing) {
 }
 
 TEST(PeriodicRefreshTest, ANewerResultWins) {
-  HeldRunner runner;
-  RefreshWorld world(3);
-  world.logic.SetCheckRunner(runner);
-  ASSERT_TRUE(world.logic.ReadEntryList());
-  world.Script(1, 'U', 0);
-  world.Script(2, 'U', 0);
-  world.Script(3, 'P', 0);
+  HeldWorld world("UUP");
+  HeldRunner& runner = world.runner;
   world.logic.Timer3Timer();
   // The periodic checks find entries 1 and 2 down, but have not ended yet...
   HeldRunner::Batch batch = runner.held.front();
@@ -129,13 +130,8 @@ TEST(PeriodicRefreshTest, ResultsApplyOnlyToTheListTheyWereCheckedFor) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    HeldRunner runner;
-    RefreshWorld world(3);
-    world.logic.SetCheckRunner(runner);
-    ASSERT_TRUE(world.logic.ReadEntryList());
-    world.Script(1, 'P', 0);
-    world.Script(2, 'U', 0);
-    world.Script(3, 'P', 0);
+      HeldWorld world("PUP");
+    HeldRunner& runner = world.runner;
     world.logic.Timer3Timer();
     // The customer dialog reads the list again while the checks run.
     world.list.Set(c.after);
