@@ -553,6 +553,34 @@ TEST_F(DBLinkDialogTest, SavingAValidLinkWritesTheEntrysSection) {
   EXPECT_TRUE(db.AllReleased());
 }
 
+// A password typed with a character code page 936 lacks: said before the server is asked, with the
+// focus on the box, the dialog open with its input and the settings file untouched.
+TEST_F(DBLinkDialogTest, APasswordTheFileCannotStoreIsNamedAndNothingIsWritten) {
+  const std::string before = "; kept\r\n[Item1]\r\nDatabase=other\r\n";
+  WriteBytes(dir.File(), before);
+  db.Answer(kStoreMarker, {{{"name", "Base"}}});
+  bool focusOnPassword = false;
+  std::wstring passwordAfter;
+  DialogRun run = RunDialog(owner.hwnd, db, settings, boxes, 3, DatabaseKind::Store,
+                            {[&](HWND d) {
+                               SetWindowTextW(Item(d, kCBServerIP), L"10.0.0.7");
+                               SetWindowTextW(Item(d, kCBDateDB), L"Store01");
+                               SetWindowTextW(Item(d, kLogPwd), L"Se\u00f1or1");
+                               SendMessageW(Item(d, kBtnOK), BM_CLICK, 0, 0);
+                               focusOnPassword = GetFocus() == Item(d, kLogPwd);
+                               wchar_t text[32] = {};
+                               GetWindowTextW(Item(d, kLogPwd), text, 32);
+                               passwordAfter = text;
+                             }});
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "“数据库密码”中有Quorvan.ini无法保存的字符，请修改！");
+  EXPECT_TRUE(focusOnPassword);
+  EXPECT_EQ(passwordAfter, L"Se\u00f1or1");
+  EXPECT_TRUE(run.leftOpen) << "the dialog stays open";
+  EXPECT_TRUE(db.connectionStrings().empty()) << "the server was not asked";
+  EXPECT_EQ(ReadBytes(dir.File()).bytes, before);
+}
+
 TEST_F(DBLinkDialogTest, EnterAndEscCloseNothing) {
   auto key = [](int id, WPARAM vk) {
     return [id, vk](HWND d) {
