@@ -252,8 +252,15 @@ void TMainForm::NotifyTray(const TrayIconRecord& record) {
   data.uCallbackMessage = record.uCallbackMessage;
   data.hIcon = record.withIcon ? mainIcon_ : nullptr;
   lstrcpynA(data.szTip, record.tip.c_str(), sizeof data.szTip);
+  // The shell is loaded when the tray is first used, not at start-up, where it would only cost time.
+  using NotifyIconFn = BOOL(WINAPI*)(DWORD, NOTIFYICONDATAA*);
+  static const auto notifyIcon = [] {
+    HMODULE shell = LoadLibraryW(L"shell32.dll");
+    FARPROC found = shell ? GetProcAddress(shell, "Shell_NotifyIconA") : nullptr;
+    return found ? reinterpret_cast<NotifyIconFn>(reinterpret_cast<void (*)()>(found)) : nullptr;
+  }();
   // The shell's answer is ignored: without an icon the console can still be restored by 5120.
-  Shell_NotifyIconA(record.command == TrayIconRecord::Command::Add ? NIM_ADD : NIM_DELETE, &data);
+  if (notifyIcon) notifyIcon(record.command == TrayIconRecord::Command::Add ? NIM_ADD : NIM_DELETE, &data);
 }
 
 void TMainForm::HideTaskbarButton() { ShowWindow(hwnd_, SW_HIDE); }

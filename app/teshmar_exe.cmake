@@ -9,7 +9,7 @@ if(WIN32)
     target_link_libraries(${NAME} PUBLIC teshmar_app_logic teshmar_settings teshmar_windows_msg teshmar_win
       teshmar_entrygrid_logic teshmar_rgInfo_view teshmar_dblink_view
       teshmar_modeinfo_view
-      comctl32 shell32 ole32 gdi32 user32)
+      comctl32 ole32 gdi32 user32)
   endfunction()
   teshmar_console_library(teshmar_console)
 
